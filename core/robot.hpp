@@ -1,0 +1,127 @@
+// The robot: one command at a time on the loaded grid, with the step limit,
+// the gray-cell rule and target collection.
+#pragma once
+
+#include <string_view>
+
+#include "grid.hpp"
+
+namespace solver {
+
+// Directions: 0 right, 1 up, 2 left, 3 down.
+inline constexpr int dx[4] = {1, 0, -1, 0};
+inline constexpr int dy[4] = {0, -1, 0, 1};
+inline constexpr int rvect[4] = {3, 0, 1, 2};
+inline constexpr int lvect[4] = {1, 2, 3, 0};
+
+// Robot state of one candidate run.  A search worker owns one.
+//
+// The motion operations return 0 (go on) or -1 (stop this candidate).  The
+// move that collects the last target sets `cleared` and also returns -1, so
+// every interpreter stops at once; the engine then reports the solution.
+struct Robot {
+  const Grid* grid = nullptr;
+  int msteps = 0;     // step limit: a run executes at most msteps - 1 commands
+  int mlastfail = 0;  // latest step at which a gray cell may be entered
+
+  int x = 0;
+  int y = 0;
+  int vect = 1;
+  int steps = 0;
+  int getpts = 0;
+  int lastfail = 1;
+  bool cleared = false;
+  int l[27][27] = {};  // step at which each target was last collected
+
+  void bind(const Grid& g, int step_limit, int gray_limit) {
+    grid = &g;
+    msteps = step_limit;
+    mlastfail = gray_limit;
+  }
+
+  // The reset before every run.
+  void reset() {
+    steps = 0;
+    for (int i = 1; i <= 25; ++i) {
+      for (int j = 1; j <= 25; ++j) l[i][j] = 0;
+    }
+    vect = 1;
+    x = grid->startx;
+    y = grid->starty;
+    getpts = 0;
+    lastfail = 1;
+    cleared = false;
+  }
+
+  int go_straight() {
+    ++steps;
+    if (steps >= msteps) return -1;
+    const int nx = x + dx[vect];
+    const int ny = y + dy[vect];
+    switch (grid->k[nx][ny]) {
+      case 'x':
+        return 0;
+      case '*':
+        x = nx;
+        y = ny;
+        lastfail = steps;
+        getpts = 0;
+        return lastfail > mlastfail ? -1 : 0;
+      case 'o':
+        x = nx;
+        y = ny;
+        if (l[x][y] < lastfail) {
+          l[x][y] = steps;
+          ++getpts;
+          if (getpts >= grid->mappts) {
+            cleared = true;
+            return -1;
+          }
+        }
+        return 0;
+      default:
+        x = nx;
+        y = ny;
+        return 0;
+    }
+  }
+
+  int turn_right() {
+    ++steps;
+    if (steps >= msteps) return -1;
+    vect = rvect[vect];
+    return 0;
+  }
+
+  int turn_left() {
+    ++steps;
+    if (steps >= msteps) return -1;
+    vect = lvect[vect];
+    return 0;
+  }
+};
+
+// Plain execution of a command string: "s", "r", "l" move the robot, any
+// other character is skipped.  Returns -1 at the first command that does.
+inline int jikkoujj(Robot& r, std::string_view fragment) {
+  for (const char ch : fragment) {
+    int rc = 0;
+    switch (ch) {
+      case 's':
+        rc = r.go_straight();
+        break;
+      case 'r':
+        rc = r.turn_right();
+        break;
+      case 'l':
+        rc = r.turn_left();
+        break;
+      default:
+        break;
+    }
+    if (rc == -1) return -1;
+  }
+  return 0;
+}
+
+}  // namespace solver

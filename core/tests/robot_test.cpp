@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "catalogue.hpp"
+#include "console_harness.hpp"
+#include "robot.hpp"
+
+namespace solver {
+namespace {
+
+Grid load(std::string_view id) {
+  testing::ConsoleHarness h;
+  Grid g;
+  for (const auto& e : kCatalogue)
+    if (e.id == id) load_map(h.c, g, e.map);
+  g.mapname = std::string(id);
+  return g;
+}
+
+// A grid from rows drawn around the start, for cases no catalogue map shows.
+Grid custom(std::initializer_list<std::pair<std::pair<int, int>, char>> cells) {
+  std::string map(625, '.');
+  map[12 * 25 + 12] = 'u';
+  for (const auto& [xy, ch] : cells) map[(xy.second - 1) * 25 + (xy.first - 1)] = ch;
+  testing::ConsoleHarness h;
+  Grid g;
+  load_map(h.c, g, map);
+  return g;
+}
+
+struct FreshRun {
+  Robot r;
+  FreshRun(const Grid& g, int msteps, int mlastfail) {
+    r.bind(g, msteps, mlastfail);
+    r.reset();
+  }
+};
+
+TEST(Robot, ClearsMap0001OnTheFourthStep) {
+  const Grid g = load("0001");
+  FreshRun run(g, 5, 0);
+  EXPECT_EQ(run.r.go_straight(), 0);
+  EXPECT_EQ(run.r.go_straight(), 0);
+  EXPECT_EQ(run.r.go_straight(), 0);
+  EXPECT_EQ(run.r.go_straight(), -1);
+  EXPECT_TRUE(run.r.cleared);
+  EXPECT_EQ(run.r.steps, 4);
+  EXPECT_EQ(run.r.y, 9);
+}
+
+TEST(Robot, StepLimitRefusesCommandNumberN) {
+  const Grid g = load("0001");
+  FreshRun run(g, 4, 0);
+  EXPECT_EQ(jikkoujj(run.r, "sss"), 0);
+  EXPECT_EQ(run.r.go_straight(), -1);
+  EXPECT_FALSE(run.r.cleared);
+  EXPECT_EQ(run.r.y, 10);  // the refused step does not move
+  FreshRun one(g, 1, 0);
+  EXPECT_EQ(one.r.turn_left(), -1);
+  EXPECT_EQ(one.r.vect, 1);
+  FreshRun two(g, 1, 0);
+  EXPECT_EQ(two.r.go_straight(), -1);
+  EXPECT_EQ(two.r.y, 13);
+}
+
+TEST(Robot, WallCostsAStepAndKeepsThePlace) {
+  const Grid g = load("0001");
+  FreshRun run(g, 100, 0);
+  EXPECT_EQ(run.r.turn_right(), 0);
+  EXPECT_EQ(run.r.steps, 1);
+  EXPECT_EQ(run.r.go_straight(), 0);
+  EXPECT_EQ(run.r.steps, 2);
+  EXPECT_EQ(run.r.x, 13);
+  EXPECT_EQ(run.r.y, 13);
+}
+
+TEST(Robot, BorderIsAWall) {
+  const Grid g = load("0004");
+  FreshRun run(g, 100, 0);
+  EXPECT_EQ(jikkoujj(run.r, "ssssssssssss"), 0);  // up to row 1
+  EXPECT_EQ(run.r.y, 1);
+  EXPECT_EQ(run.r.go_straight(), 0);
+  EXPECT_EQ(run.r.y, 1);
+}
+
+TEST(Robot, TurnsComposeAsOnTheMap) {
+  const Grid g = load("0001");
+  FreshRun run(g, 100, 0);
+  for (int i = 0; i < 4; ++i) run.r.turn_right();
+  EXPECT_EQ(run.r.vect, 1);
+  for (int i = 0; i < 4; ++i) run.r.turn_left();
+  EXPECT_EQ(run.r.vect, 1);
+  run.r.turn_right();
+  EXPECT_EQ(run.r.vect, 0);
+  run.r.turn_left();
+  EXPECT_EQ(run.r.vect, 1);
+  run.r.turn_left();
+  EXPECT_EQ(run.r.vect, 2);
+}
+
+TEST(Robot, GrayCellWipesAndHasItsLimit) {
+  // Gray cell two above the start, as in map 0003.
+  const Grid g = custom({{{13, 11}, '*'}, {{13, 12}, '.'}, {{13, 10}, 'o'}, {{20, 20}, 'o'}});
+  FreshRun late(g, 100, 1);
+  EXPECT_EQ(late.r.go_straight(), 0);
+  EXPECT_EQ(late.r.go_straight(), -1);
+  FreshRun ok(g, 100, 2);
+  EXPECT_EQ(ok.r.go_straight(), 0);
+  EXPECT_EQ(ok.r.go_straight(), 0);
+  EXPECT_EQ(ok.r.lastfail, 2);
+  EXPECT_EQ(ok.r.getpts, 0);
+  FreshRun none(g, 100, 0);
+  EXPECT_EQ(none.r.go_straight(), 0);
+  EXPECT_EQ(none.r.go_straight(), -1);
+  FreshRun negative(g, 100, -7);
+  negative.r.go_straight();
+  EXPECT_EQ(negative.r.go_straight(), -1);
+}
+
+TEST(Robot, TargetCountsAgainOnlyAfterAGrayCell) {
+  // Target above the start, gray cell above the target.
+  const Grid g = custom({{{13, 12}, 'o'}, {{13, 11}, '*'}, {{1, 1}, 'o'}});
+  FreshRun run(g, 100, 100);
+  EXPECT_EQ(run.r.go_straight(), 0);  // collect
+  EXPECT_EQ(run.r.getpts, 1);
+  EXPECT_EQ(run.r.go_straight(), 0);  // gray: wiped
+  EXPECT_EQ(run.r.getpts, 0);
+  jikkoujj(run.r, "rr");
+  EXPECT_EQ(run.r.go_straight(), 0);  // the same target again
+  EXPECT_EQ(run.r.getpts, 1);
+  jikkoujj(run.r, "rr");
+  run.r.go_straight();  // gray again
+  jikkoujj(run.r, "rr");
+  run.r.go_straight();
+  EXPECT_EQ(run.r.getpts, 1);
+  run.r.go_straight();  // off the target, then back without a gray cell
+  jikkoujj(run.r, "rr");
+  run.r.go_straight();
+  EXPECT_EQ(run.r.getpts, 1);
+}
+
+TEST(Robot, ResetRestoresEveryField) {
+  const Grid g = load("0004");
+  FreshRun run(g, 1000, 1000);
+  jikkoujj(run.r, "ssssssssrs");
+  run.r.reset();
+  EXPECT_EQ(run.r.steps, 0);
+  EXPECT_EQ(run.r.x, 13);
+  EXPECT_EQ(run.r.y, 13);
+  EXPECT_EQ(run.r.vect, 1);
+  EXPECT_EQ(run.r.getpts, 0);
+  EXPECT_EQ(run.r.lastfail, 1);
+  EXPECT_FALSE(run.r.cleared);
+  for (int x = 1; x <= 25; ++x)
+    for (int y = 1; y <= 25; ++y) EXPECT_EQ(run.r.l[x][y], 0);
+}
+
+TEST(Robot, PlainExecutionSkipsOtherCharactersAndStopsAtTheFirstFailure) {
+  const Grid g = load("0001");
+  FreshRun run(g, 3, 0);
+  EXPECT_EQ(jikkoujj(run.r, "XsYZs"), 0);
+  EXPECT_EQ(run.r.steps, 2);
+  EXPECT_EQ(jikkoujj(run.r, "rrrr"), -1);
+  EXPECT_EQ(run.r.steps, 3);
+  EXPECT_EQ(run.r.vect, 1);
+}
+
+}  // namespace
+}  // namespace solver

@@ -1,0 +1,60 @@
+// Slot record, fragment enumerators and slot lines, shared by the
+// fixed-template engine and the counter-template search.
+#pragma once
+
+#include <string>
+
+#include "console.hpp"
+
+namespace solver {
+
+// One slot of a template: its fragment with running character counts, its
+// length in the current length distribution, and whether the user fixed it.
+struct code_parts {
+  std::string code;
+  int scount = 0;
+  int turncount = 0;  // "r" plus "l"
+  int xcount = 0;
+  int ycount = 0;
+  int zcount = 0;
+  int length = 0;
+  int fixed = 0;
+};
+
+// Empties the fragment and its counters; `length` and `fixed` stay.
+void syokika_code(code_parts& p);
+
+// Back to the first fragment of its length (all "s"), unless fixed.
+inline void getsss(code_parts& p) {
+  if (p.fixed == 1) return;
+  p.code.assign(static_cast<std::size_t>(p.length), 's');
+  p.scount = p.length;
+  p.turncount = p.xcount = p.ycount = p.zcount = 0;
+}
+
+// Steps the slot to its next fragment over "s", "r", "l" and the first
+// `nparams` of "X", "Y", "Z", skipping fragments with a turn run rr, rl, lr
+// or lll.  Returns 0, or -1 after the last fragment (the slot is then back
+// at its first fragment).  A fixed slot returns -1 untouched.  A character
+// outside the alphabet is treated as the last digit value (it carries).
+int getnew(code_parts& p, int nparams);
+
+inline int getnew0(code_parts& p) { return getnew(p, 0); }
+inline int getnew1(code_parts& p) { return getnew(p, 1); }
+inline int getnew2(code_parts& p) { return getnew(p, 2); }
+inline int getnew3(code_parts& p) { return getnew(p, 3); }
+
+// "[n]=fragment"; with detail 1 also the counters (parameter counters as
+// far as the program has `nparams` of them).  Ends the line with a flush.
+void PRINT_CODE_PARTS(Console& c, int n, int detail, const code_parts& p, int nparams);
+
+// Reads one fragment word into the record after resetting it ("0" is the
+// empty fragment) and sets its length and counters.  Returns false when the
+// word holds a character outside "s", "r", "l" and the first `nparams`
+// parameter letters.
+bool read_fragment(Console& c, code_parts& p, int nparams);
+
+// "[n]を入力してください：" and one fragment, asked again while invalid.
+void input_code_parts(Console& c, code_parts& p, int n, int nparams);
+
+}  // namespace solver
