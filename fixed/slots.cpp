@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "input.hpp"
+#include "progress.hpp"
 
 namespace solver {
 
@@ -97,6 +98,18 @@ void PRINT_CODE_PARTS(Console& c, int n, int detail, const code_parts& p, int np
     if (nparams >= 3) c.out << ',' << p.zcount;
   }
   c.out << std::endl;
+}
+
+void printlength(Console& c, const Grid& g, const Limits& lim,
+                 std::initializer_list<const code_parts*> slots) {
+  printtime(c, g, lim);
+  const char* sep = "";
+  for (const code_parts* p : slots) {
+    c.out << sep << p->length;
+    sep = ",";
+  }
+  c.out << std::endl;
+  message(c);
 }
 
 bool read_fragment(Console& c, code_parts& p, int nparams) {

@@ -2,9 +2,12 @@
 // fixed-template engine and the counter-template search.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "console.hpp"
+#include "grid.hpp"
+#include "limits.hpp"
 
 namespace solver {
 
@@ -47,6 +50,11 @@ inline int getnew3(code_parts& p) { return getnew(p, 3); }
 // "[n]=fragment"; with detail 1 also the counters (parameter counters as
 // far as the program has `nparams` of them).  Ends the line with a flush.
 void PRINT_CODE_PARTS(Console& c, int n, int detail, const code_parts& p, int nparams);
+
+// A new length distribution: the time lines, the slots' lengths in template
+// order joined by ",", then the hint line.
+void printlength(Console& c, const Grid& g, const Limits& lim,
+                 std::initializer_list<const code_parts*> slots);
 
 // Reads one fragment word into the record after resetting it ("0" is the
 // empty fragment) and sets its length and counters.  Returns false when the

@@ -178,6 +178,20 @@ TEST(SlotLines, PlainAndDiagnosticForms) {
   EXPECT_EQ(h.out.str(), "[1]=sX\n[5]=\n[2]=sXrY,1,1,1,1\n[3]=sXrYZ,1,1,1,1,1\n");
 }
 
+TEST(SlotLines, LengthDistributionLine) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  ConsoleHarness h;
+  Grid g;
+  g.mapname = "0003";
+  Limits lim{7, 100, 5, 0, 6};
+  code_parts a = slot("s"), b = slot("ssss"), e = slot("");
+  printlength(h.c, g, lim, {&a, &b, &a, &a, &e, &e, &e, &e});
+  EXPECT_EQ(h.out.str(),
+            "0003,100msteps,5mlastfail,13bytes\nTue Dec  8 15:43:33 2026\n1,4,1,1,0,0,0,0\n"
+            "何かキーを押すと検索位置を出力します．pを押すと中断します．\n\n");
+}
+
 TEST(FragmentInput, ZeroIsEmptyAndLettersAreChecked) {
   ConsoleHarness h("0 sX sY sY\n");
   code_parts p = slot("rrr");
