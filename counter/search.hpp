@@ -1,0 +1,93 @@
+// The counter-template search "a(X):[1]a([2],T-1)[3],a([4])": the procedure a
+// runs [1], calls itself with the argument built from [2] and the count less
+// one, then runs [3]; the main line calls it with [4] and a count T tried
+// from 1 to 19.  One worker owns the whole state of a search.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "console.hpp"
+#include "grid.hpp"
+#include "limits.hpp"
+#include "robot.hpp"
+#include "slots.hpp"
+
+namespace solver {
+
+inline constexpr std::string_view kCounterTemplateLine = "a(X):[1]a([2],T-1)[3],a([4])";
+inline constexpr int kCounterTemplateBytes = 8;
+inline constexpr int kCounterBudgetThreshold = 1;  // the slot budget must exceed it
+inline constexpr int kCounterLastT = 19;           // T runs from 1 to this value
+
+struct CounterSearch {
+  explicit CounterSearch(Console& console) : c(console) {}
+  CounterSearch(const CounterSearch&) = delete;
+  CounterSearch& operator=(const CounterSearch&) = delete;
+
+  Console& c;
+  Grid grid;
+  Limits lim;
+  Robot robot;
+
+  code_parts j;                         // [1]: run before the recursive call, X allowed
+  code_parts a;                         // [2]: pattern of the recursive call's argument, X allowed
+  code_parts jj;                        // [3]: run after the recursive call returns, X allowed
+  code_parts aa;                        // [4]: argument of the main-line call, "s", "r", "l" only
+  code_parts resj, resa, resjj, resaa;  // the position a resumed search starts from
+
+  // Count of the main-line call: 0 before the first run, 20 between candidates.
+  int T = 0;
+
+  // The argument X of each level of a run (level 0 is [4]); a level's string
+  // is not touched by the deeper levels.  Reused from run to run.
+  std::array<std::string, kCounterLastT + 2> args;
+
+  // Test hooks: candidates evaluated, runs made, and a callback before each run.
+  std::uint64_t candidates = 0;
+  std::uint64_t runs = 0;
+  std::function<void(CounterSearch&)> on_run;
+
+  // Binds the robot to the grid and the limits and reserves the argument
+  // buffers.  Call once the limits are known (search() does it).
+  void prepare();
+
+  // Restart dialogue (when lim.restart is 1): fills the resumption records.
+  void input_restartcode();
+
+  // Length distributions (L1..L4 in the `length` of j, a, jj, aa).
+  void get_firstlength();
+  int get_newlength();  // 0: next distribution set and printed; -1: none left
+
+  // The search from the first distribution to "search_end" (a clear or "q"
+  // ends the program earlier by ProgramExit).
+  void search();
+
+  // The four nested levels of the slot odometer, [1] outermost, [3] innermost.
+  void getnewj();
+  void getnewa();
+  void getnewaa();
+  void getnewjj();
+  // One candidate: its runs for every T (unless neither [1] nor [3] uses X),
+  // then the key poll.
+  void evaluate();
+
+  // Interpreter: one run of the current candidate with the current T.
+  void simulate();
+  int expand(int level, int n);  // the procedure a with X = args[level] and count n
+  int jikkou(std::string_view code, std::string_view x);
+  // Builds the next argument from [2] into `out`; stops once it holds more
+  // than msteps letters (the run fails at its length test anyway).
+  void recursion(std::string_view x, std::string& out);
+
+  // Template line, the four slot lines, "T=" and the count.
+  void PRINT_CODE(int mode);
+};
+
+// The whole program after the argument check: dialogues, then the search.
+void run_counter(Console& c);
+
+}  // namespace solver
