@@ -7,7 +7,6 @@ namespace solver {
 void LinearSearch::simulate() {
   robot.reset();
   ++runs;
-  if (on_run) on_run(*this);
   // With both fragments empty no call can ever move the robot, so no target
   // can be collected: the run fails at once instead of making up to 2^E calls.
   if (j.empty() && jj.empty()) return;

@@ -17,6 +17,7 @@ void LinearSearch::main_flow() {
 
 void LinearSearch::run_candidate() {
   simulate();
+  if (on_run) on_run(*this);
   if (robot.cleared) report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(); });
   if (key_waiting(c))
     on_key(

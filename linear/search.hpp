@@ -42,7 +42,8 @@ struct LinearSearch {
 
   Robot robot;
 
-  // Test hooks: runs made so far, and an optional observer of every run.
+  // Test hooks: runs made so far, and an optional observer called after
+  // every run of the search (it sees the candidate and where the robot stopped).
   std::uint64_t runs = 0;
   std::function<void(const LinearSearch&)> on_run;
 

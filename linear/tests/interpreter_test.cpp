@@ -1,1 +1,218 @@
+// The integer procedure a, its limits and the printed template.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "linear_bench.hpp"
+
+namespace {
+// Allocations made by this test program, to show that runs make none.
+std::size_t g_allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t n) {
+  ++g_allocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace solver {
+namespace {
+
+using testing::Bench;
+using testing::catalogue_map;
+using testing::kTime;
+using testing::open_map;
+
+// True when the run left the robot exactly where the plain command string
+// leaves it: position, heading, steps and the step of every collected target.
+::testing::AssertionResult ran(const LinearSearch& s, std::string_view commands) {
+  Robot r;
+  r.bind(s.grid, s.robot.msteps, s.robot.mlastfail);
+  r.reset();
+  jikkoujj(r, commands);
+  const Robot& q = s.robot;
+  if (q.x != r.x || q.y != r.y || q.vect != r.vect || q.steps != r.steps || q.getpts != r.getpts ||
+      q.lastfail != r.lastfail || std::memcmp(q.l, r.l, sizeof r.l) != 0) {
+    return ::testing::AssertionFailure()
+           << "robot at (" << q.x << "," << q.y << ") heading " << q.vect << " after " << q.steps
+           << " steps; " << commands << " gives (" << r.x << "," << r.y << ") heading " << r.vect
+           << " after " << r.steps;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// A field of targets: every forward move records its step, so the order of
+// the commands shows in the robot's state.
+void targets(Bench& b, std::string j, std::string jj) {
+  b.setup(testing::open_map('o'), std::move(j), std::move(jj), 20, 10000, 10000, 0);
+}
+
+TEST(LinearInterpreter, PrintsTheFilledTemplate) {
+  Bench b;
+  b.setup(open_map(), "srl", "", 20, 10, 0, 0);
+  b.candidate(2, -3, 1, 0, 5);
+  b.s.PRINT_CODE();
+  EXPECT_EQ(b.h.out.str(), "a(T):[1]a(2T+-3)[2]a(1T+0), a(5)\n[1]=srl\n[2]=\n");
+}
+
+TEST(LinearInterpreter, CallsRunDepthFirst) {
+  Bench two;
+  targets(two, "s", "r");
+  two.candidate(1, -1, -1, 0, 2);
+  two.s.simulate();
+  EXPECT_TRUE(ran(two.s, "ssrr"));
+
+  // Both calls decrease the argument: [1] before each first sub-call, [2]
+  // between the two sub-calls, each 2^3 - 1 times.
+  Bench tree;
+  targets(tree, "s", "r");
+  tree.candidate(1, -1, 1, -1, 3);
+  tree.s.simulate();
+  EXPECT_TRUE(ran(tree.s, "sssrrsrrssrrsr"));
+  EXPECT_EQ(tree.s.robot.steps, 14);
+
+  Bench longer;
+  targets(longer, "sl", "rs");
+  longer.candidate(1, -1, 1, -1, 2);
+  longer.s.simulate();
+  EXPECT_TRUE(ran(longer.s,
+                  "sl"
+                  "sl"
+                  "rs"
+                  "rs"
+                  "sl"
+                  "rs"));
+}
+
+TEST(LinearInterpreter, ArgumentsOutsideOneTo255) {
+  Bench zero;
+  targets(zero, "s", "r");
+  zero.candidate(1, -1, 1, -1, 0);
+  EXPECT_EQ(zero.s.f(0, 1), 0);
+  EXPECT_EQ(zero.s.f(-7, 1), 0);
+  EXPECT_EQ(zero.s.robot.steps, 0);
+
+  Bench high;
+  targets(high, "s", "r");
+  high.candidate(1, -1, 1, -1, 256);
+  EXPECT_EQ(high.s.f(256, 1), -1);
+  EXPECT_EQ(high.s.robot.steps, 0);
+
+  // A nested argument above 255 ends the run before [2].
+  Bench nested;
+  targets(nested, "s", "r");
+  nested.candidate(100, -1, 1, -1, 3);
+  EXPECT_EQ(nested.s.f(3, 1), -1);
+  EXPECT_TRUE(ran(nested.s, "s"));
+
+  // Coefficients near the 32-bit limit: A·255 is formed without overflow.
+  Bench wide;
+  targets(wide, "s", "r");
+  wide.candidate(1999999989, -255, -1999999989, 255, 255);
+  EXPECT_EQ(wide.s.f(255, 1), -1);
+  EXPECT_TRUE(ran(wide.s, "s"));
+  wide.candidate(-2147483647 - 1, 255, -1, 0, 255);
+  wide.s.robot.reset();
+  EXPECT_EQ(wide.s.f(255, 1), 0);  // -2^31·255 + 255 is far below 1
+  EXPECT_TRUE(ran(wide.s, "sr"));
+}
+
+TEST(LinearInterpreter, DepthLimitComesFirst) {
+  Bench b;
+  targets(b, "r", "");
+  b.candidate(1, 0, 1, 0, 5);
+  EXPECT_EQ(b.s.f(0, LinearSearch::kMaxDepth), 0);
+  EXPECT_EQ(b.s.f(0, LinearSearch::kMaxDepth + 1), -1);
+  EXPECT_EQ(b.s.f(-3, LinearSearch::kMaxDepth + 1), -1);
+  EXPECT_EQ(b.s.f(300, LinearSearch::kMaxDepth + 1), -1);
+  // The argument never falls: 1300 calls turn once each, the 1301st fails.
+  b.s.robot.reset();
+  EXPECT_EQ(b.s.f(5, 1), -1);
+  EXPECT_EQ(b.s.robot.steps, 1300);
+}
+
+TEST(LinearInterpreter, EmptyFragmentsEndTheRunAtOnce) {
+  // Without the early end this run would make 2^255 - 1 calls.
+  Bench b;
+  targets(b, "", "");
+  b.candidate(1, -1, 1, -1, 255);
+  b.s.simulate();
+  EXPECT_EQ(b.s.runs, 1u);
+  EXPECT_EQ(b.s.robot.steps, 0);
+  EXPECT_FALSE(b.s.robot.cleared);
+}
+
+TEST(LinearInterpreter, ForwardStepsMeetTheStepLimit) {
+  Bench b;
+  b.setup(open_map(), "s", "", 20, 5, 0, 0);  // no target: nothing clears
+  b.candidate(1, -1, 1, -1, 200);
+  b.s.simulate();
+  EXPECT_EQ(b.s.robot.steps, 5);
+  EXPECT_EQ(b.s.robot.y, 13 - 4);  // the fifth step is refused
+}
+
+TEST(LinearInterpreter, LongestRunsAreBoundedByTheStepLimit) {
+  // The worst cases left: a full binary tree of calls at E = 255 whose only
+  // commands are in one fragment, and a chain of calls without commands.
+  // Each ends after msteps commands, or at the depth limit.
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  for (const auto& [j, jj] :
+       {std::pair{"", "r"}, std::pair{"r", ""}, std::pair{"s", ""}, std::pair{"", "s"}}) {
+    Bench b;
+    b.setup(open_map(), j, jj, 20, 1000000, 0, 0);
+    b.candidate(1, -1, 1, -1, 255);
+    b.s.simulate();
+    EXPECT_EQ(b.s.robot.steps, 1000000) << j << "/" << jj;
+  }
+  Bench chain;
+  chain.setup(open_map(), "", "r", 20, 1000000, 0, 0);
+  chain.candidate(2, -1, 2, -1, 1);  // a(1) calls a(1) again and again
+  chain.s.simulate();
+  EXPECT_EQ(chain.s.robot.steps, 0);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
+}
+
+TEST(LinearInterpreter, ClearPrintsTheCandidateAndEnds) {
+  Bench b;
+  b.setup(catalogue_map("0001"), "s", "", 11, 5, 0, 4);
+  b.candidate(1, -255, 1, -1, 4);
+  try {
+    b.s.run_candidate();
+    FAIL() << "no clear";
+  } catch (const ProgramExit& e) {
+    EXPECT_EQ(e.status, 0);
+  }
+  EXPECT_EQ(b.h.out.str(), std::string("0001,5msteps,0mlastfail,11bytes\n") + kTime +
+                               "a(T):[1]a(1T+-255)[2]a(1T+-1), a(4)\n[1]=s\n[2]=\n"
+                               "4steps!! clear!!\n");
+  // One step fewer: the fourth command is refused, nothing is printed.
+  Bench tight;
+  tight.setup(catalogue_map("0001"), "s", "", 11, 4, 0, 4);
+  tight.candidate(1, -255, 1, -1, 4);
+  tight.s.run_candidate();
+  EXPECT_EQ(tight.h.out.str(), "");
+}
+
+TEST(LinearInterpreter, RunsAllocateNothing) {
+  Bench b;
+  targets(b, "srs", "lsl");
+  b.candidate(1, -1, 1, -1, 6);
+  b.s.simulate();
+  const std::size_t before = g_allocations;
+  for (int i = 0; i < 100; ++i) b.s.simulate();
+  EXPECT_EQ(g_allocations, before);
+}
+
+}  // namespace
+}  // namespace solver
