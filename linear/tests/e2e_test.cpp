@@ -1,1 +1,86 @@
+// solverlinear as a process: whole standard output for piped dialogues.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "catalogue.hpp"
+#include "process.hpp"
+
+namespace solver {
+namespace {
+
+using testing::mask_time_lines;
+using testing::program_path;
+using testing::RunResult;
+
+RunResult solverlinear(const std::string& input, const std::vector<std::string>& args = {}) {
+  return testing::run_program(program_path("solverlinear"), args, input,
+                              {"SOLVER_ENCODING=utf-8", "TZ=UTC"}, 120);
+}
+
+std::string start_up(std::string_view id) {
+  std::string out =
+      "このsolverのサンプルでは，以下のProblem_IDのみに対応しています\n\n"
+      "0001 , 0002 , 0003 , 0004 , 0005 , 0006 , 0007 , 0008 , 0009 , 0010 , \n"
+      "0743 , 0745 , 0747 , 0748 , 0801 , 0803 , 0805 , 0806\n\n"
+      "検索するProblem_IDを入力してください";
+  for (const auto& e : kCatalogue)
+    if (e.id == id)
+      for (int row = 0; row < 25; ++row) out += std::string(e.map.substr(row * 25, 25)) + "\n";
+  return out + "a(T):[1]a(AT+B)[2]a(CT+D), a(E)\n" +
+         "[1]を入力してください：[2]を入力してください：検索バイト数を入力検索ステップ数を入力"
+         "最終灰色マス通過ステップ数を入力検索開始Eを入力";
+}
+
+TEST(LinearProgram, ClearsMap0001) {
+  // Four forward steps reach the target: a(4) runs [1] = s in a(4), a(3),
+  // a(2) and a(1), each of whose first call gets an argument of 0 or less.
+  const RunResult r = solverlinear("0001\ns\n0\n11\n5\n0\n4\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const std::string head = "0001,5msteps,0mlastfail,11bytes\n<time>\n";
+  EXPECT_EQ(mask_time_lines(r.out), start_up("0001") + "4\n" + head + head +
+                                        "a(T):[1]a(1T+-255)[2]a(1T+-1), a(4)\n[1]=s\n[2]=\n"
+                                        "4steps!! clear!!\n");
+}
+
+TEST(LinearProgram, ExhaustedSearchEndsWithoutATimeLine) {
+  // A budget of 1 tries nothing; every E still prints its lines.
+  const RunResult r = solverlinear("0003 rs 0 11 100 0 2\n");
+  EXPECT_EQ(r.status, 0);
+  const std::string head = "0003,100msteps,0mlastfail,11bytes\n<time>\n";
+  EXPECT_EQ(mask_time_lines(r.out),
+            start_up("0003") + "2\n" + head + "1\n" + head + "0\n" + head + "search_end\n");
+}
+
+TEST(LinearProgram, FullSearchWithoutAClear) {
+  // Turns only: nothing ever moves, every candidate fails.
+  const RunResult r = solverlinear("0001 r l 12 50 0 2\n");
+  EXPECT_EQ(r.status, 0);
+  const std::string head = "0001,50msteps,0mlastfail,12bytes\n<time>\n";
+  EXPECT_EQ(mask_time_lines(r.out),
+            start_up("0001") + "2\n" + head + "1\n" + head + "0\n" + head + "search_end\n");
+}
+
+TEST(LinearProgram, ArgumentsHelpAndEndOfInput) {
+  const RunResult help = solverlinear("", {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: solverlinear"), std::string::npos);
+  EXPECT_EQ(solverlinear("", {"-x"}).status, 2);
+  const RunResult cut = solverlinear("0001 s 0 11\n");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("solverlinear"), std::string::npos);
+}
+
+TEST(LinearProgram, WritesCp932ByDefault) {
+  const RunResult r = testing::run_program(program_path("solverlinear"), {}, "0001 sX\n", {}, 60);
+  EXPECT_EQ(r.status, 1);
+  // "入力に誤りがあります" in CP932.
+  EXPECT_NE(r.out.find("\x93\xfc\x97\xcd\x82\xc9\x8c\xeb\x82\xe8\x82\xaa\x82\xa0\x82\xe8\x82\xdc"
+                       "\x82\xb7\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace solver
