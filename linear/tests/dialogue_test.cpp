@@ -86,17 +86,5 @@ TEST(LinearDialogue, EightBytesWithEmptyFragmentsLeaveNoBudget) {
   EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
 }
 
-TEST(LinearDialogue, NegativeStartEEndsAtOnce) {
-  Bench b("0001 s r 20 10 0 -3\n");
-  b.s.main_flow();
-  const std::string out = b.h.out.str();
-  EXPECT_EQ(out.substr(out.size() - (kStartE.size() + 11)), kStartE + "search_end\n");
-}
-
-TEST(LinearDialogue, EndOfInputIsReported) {
-  Bench b("0001 s r 20\n");
-  EXPECT_THROW(b.s.dialogue(), InputEnded);
-}
-
 }  // namespace
 }  // namespace solver
