@@ -1,0 +1,135 @@
+// The fixed-template search engine, built for a template arity N of 3, 2 or 1:
+//
+//   N = 3  a(X,Y,Z):[1]a([2],[3],[4]),[5]a([6],[7],[8])
+//   N = 2  a(X,Y):[1]a([2],[3]),[4]a([5],[6])
+//   N = 1  a(X):[1]a([2]),[3]a([4])
+//
+// One FixedSearch object holds the whole state of one search worker: the
+// slot set with its fixed lengths and resumption records, the robot, the
+// argument values of the interpreter and the test counters.  The members are
+// defined by topic in distribution.hpp, judgements.hpp, odometer.hpp,
+// interpreter.hpp, output.hpp and dialogues.hpp; search.hpp includes them all.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "console.hpp"
+#include "grid.hpp"
+#include "limits.hpp"
+#include "robot.hpp"
+#include "slots.hpp"
+
+namespace solver {
+
+// How one candidate run ended.
+enum class RunEnd {
+  Failed,      // a motion operation refused (step limit or gray-cell limit)
+  Cleared,     // the last target was collected
+  FixedPoint,  // every argument empty and a body without commands
+  Idle,        // levels that provably never execute a command again
+};
+
+// An argument value of the interpreter: a byte string reused from run to run.
+using ArgValue = std::vector<char>;
+
+template <int N>
+struct FixedSearch {
+  static_assert(N >= 1 && N <= 3, "the templates have one to three parameters");
+
+  // Slot indices: slot[n - 1] holds template slot [n].
+  static constexpr int kSlots = 2 * N + 2;
+  static constexpr int kBody = 0;         // [1] j
+  static constexpr int kArg = 1;          // [2] .. [N+1]: a, b, c
+  static constexpr int kMain = N + 1;     // [N+2] jj, the main-line prefix
+  static constexpr int kMainArg = N + 2;  // [N+3] .. [2N+2]: aa, bb, cc
+  static constexpr int kTemplateBytes = N + 3;
+  static constexpr int kThreshold = N;  // the budget must exceed this
+  static constexpr std::string_view kTemplate = N == 3
+                                                    ? "a(X,Y,Z):[1]a([2],[3],[4]),[5]a([6],[7],[8])"
+                                                : N == 2 ? "a(X,Y):[1]a([2],[3]),[4]a([5],[6])"
+                                                         : "a(X):[1]a([2]),[3]a([4])";
+
+  FixedSearch(Console& console, const Grid& g, const Limits& limits);
+
+  Console& c;
+  const Grid& grid;
+  Limits lim;  // `restart` drops to 0 once the search has resumed
+  Robot robot;
+
+  std::array<code_parts, kSlots> slot;  // the current candidate
+  std::array<code_parts, kSlots> res;   // the resumption candidate
+  std::array<int, kSlots> fixlen{};     // fixed length of each fixed slot
+
+  // Test hooks: the number of candidates run, and an optional observer
+  // called with the search just before each candidate is run.
+  std::uint64_t simulated = 0;
+  std::function<void(const FixedSearch&)> on_candidate;
+
+  // Start-up dialogues (dialogues.hpp).
+  void input_fixcode();
+  void input_fixcodeparts(code_parts& p, int n);
+  void input_restartcode();
+
+  // The whole search after the dialogues: distributions, odometer, end line.
+  void search();
+
+  // Length distribution (distribution.hpp).
+  void get_firstlength();
+  int get_newlength();
+  int lenhantei() const;
+  bool valid_distribution() const;
+  void print_length();
+
+  // Odometer (odometer.hpp): getnewj runs every candidate of a distribution.
+  void getnewj() { level<0>(); }
+  template <int K>
+  void level();
+  void innermost();
+
+  // Judgements (judgements.hpp): 0 go on, -1 reject.
+  int jhantei() const;
+  int ahantei() const;
+  int bhantei() const;
+  int chantei() const;
+  int closing_hantei() const;  // cchantei, bbhantei or aahantei
+
+  // Interpreter (interpreter.hpp).
+  RunEnd simulate();
+  int jikkou0();
+  int jikkou();
+
+  // Output (output.hpp).
+  void PRINT_CODE(int detail);
+
+ private:
+  template <int K>
+  int judge() const;
+  template <int K>
+  static int step(code_parts& p);
+
+  RunEnd run_end() const { return robot.cleared ? RunEnd::Cleared : RunEnd::Failed; }
+  template <typename Bound>
+  int run_body(const Bound& bound);
+  void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
+  void recursion_with_letters(const std::string& source, ArgValue& dest, std::size_t budget);
+  bool idle_level_ends_run(int& idle, bool letters_in_values);
+
+  // Argument values of the current call (X, Y, Z) and of the previous one
+  // (oldX, oldY, oldZ), and the state a streak of idle levels is compared
+  // with when the values may hold parameter letters.
+  std::array<ArgValue, N> value;
+  std::array<ArgValue, N> old;
+  std::array<ArgValue, N> saved;
+  std::uint64_t saved_power = 0;
+  std::uint64_t saved_age = 0;
+};
+
+extern template struct FixedSearch<1>;
+extern template struct FixedSearch<2>;
+extern template struct FixedSearch<3>;
+
+}  // namespace solver

@@ -1,0 +1,263 @@
+// The template interpreter: runs one candidate on the robot.
+//
+// A run is the main-line prefix, the first call (the body with each parameter
+// letter standing for a main-line argument fragment), then one level per
+// further call: the arguments of the next call are built from the argument
+// slots and the previous call's values, and the body runs with them.  The
+// recursion has no base case; a run ends when a motion operation refuses,
+// when nothing is left to execute, or with a clear.
+//
+// Argument values are kept only as far as they can still matter.  Let B be
+// the budget msteps - steps when a value is built.  From then on at most B
+// more commands are begun in the run (the B-th is refused), and every later
+// build reads a value with a budget of at most B, either whole (only when it
+// has at most B characters) or as its first B characters.  So a value V is
+// kept as T(V), its prefix through both its B-th character and its B-th
+// command:
+//   - Run as commands, T(V) begins the same commands as V up to the one that
+//     is refused.
+//   - Read by a later build, T(V) gives the same characters as V, with one
+//     exception: a T(V) shorter than V that has exactly B characters, all
+//     commands, read with the same budget B at the start of the build, is
+//     appended whole where V would be cut to the same B characters, and the
+//     build reads on.  The value built then starts with B commands either
+//     way, so its own T() is the same.
+// Every value built from kept values therefore keeps the same T() as the
+// value the full rule builds, and no executed command, fixed-point test or
+// idle level ever differs.  When the main-line arguments hold commands only
+// (always so for enumerated and resumed candidates) every value is made of
+// commands and T(V) is simply its first B characters; the general form is
+// needed only for a fixed main-line fragment with parameter letters, whose
+// letters are copied into the values and skipped when run.  Each kept value
+// thus has at most B characters (at most 2B plus the slot's size with
+// letters), instead of doubling level by level up to twice the budget.
+#pragma once
+
+#include <algorithm>
+
+#include "engine.hpp"
+
+namespace solver {
+
+namespace interpreter_detail {
+
+inline bool is_command(char ch) {
+  return ch == 's' || ch == 'r' || ch == 'l';
+}
+
+// Appends n bytes; the capacity grows geometrically but never past `limit`,
+// which the caller guarantees the value never exceeds.
+inline void append_bytes(ArgValue& d, const char* p, std::size_t n, std::size_t limit) {
+  const std::size_t need = d.size() + n;
+  if (need > d.capacity()) d.reserve(std::max(need, std::min(limit, 2 * d.capacity())));
+  d.insert(d.end(), p, p + n);
+}
+
+}  // namespace interpreter_detail
+
+template <int N>
+FixedSearch<N>::FixedSearch(Console& console, const Grid& g, const Limits& limits)
+    : c(console), grid(g), lim(limits) {
+  robot.bind(grid, lim.msteps, lim.mlastfail);
+  const std::size_t initial = static_cast<std::size_t>(std::clamp(lim.msteps, 1, 1024));
+  for (int p = 0; p < N; ++p) {
+    value[p].reserve(initial);
+    old[p].reserve(initial);
+  }
+}
+
+template <int N>
+template <typename Bound>
+int FixedSearch<N>::run_body(const Bound& bound) {
+  const code_parts& j = slot[kBody];
+  const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
+  for (std::size_t i = 0; i < n; ++i) {
+    int rc = 0;
+    switch (j.code[i]) {
+      case 's':
+        rc = robot.go_straight();
+        break;
+      case 'r':
+        rc = robot.turn_right();
+        break;
+      case 'l':
+        rc = robot.turn_left();
+        break;
+      case 'X':
+        rc = jikkoujj(robot, bound(0));
+        break;
+      case 'Y':
+        if constexpr (N >= 2) rc = jikkoujj(robot, bound(1));
+        break;
+      case 'Z':
+        if constexpr (N >= 3) rc = jikkoujj(robot, bound(2));
+        break;
+      default:
+        break;
+    }
+    if (rc == -1) return -1;
+  }
+  return 0;
+}
+
+// The first call: X, Y, Z stand for the main-line argument fragments.
+template <int N>
+int FixedSearch<N>::jikkou0() {
+  return run_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
+}
+
+// Later calls: X, Y, Z stand for the values built for this call.
+template <int N>
+int FixedSearch<N>::jikkou() {
+  return run_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
+}
+
+// Builds the next call's argument from an argument slot and the previous
+// values, for values made of commands only: the first `budget` characters of
+// the slot with each parameter letter replaced by its previous value (the
+// full rule's cut keeps these same characters).
+template <int N>
+void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::size_t budget) {
+  using interpreter_detail::append_bytes;
+  dest.clear();
+  for (const char ch : source) {
+    switch (ch) {
+      case 's':
+      case 'r':
+      case 'l':
+        if (dest.size() >= budget) return;
+        append_bytes(dest, &ch, 1, budget);
+        break;
+      case 'X':
+      case 'Y':
+      case 'Z': {
+        const int p = ch - 'X';
+        if (p >= N) break;  // not a parameter of this template: skipped
+        const ArgValue& o = old[static_cast<std::size_t>(p)];
+        const std::size_t room = budget - dest.size();
+        if (o.size() >= room) {
+          append_bytes(dest, o.data(), room, budget);
+          return;
+        }
+        append_bytes(dest, o.data(), o.size(), budget);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+// The same when the values may hold parameter letters: the full rule (when
+// size(destination) + size(oldP) exceeds the budget, the first `budget`
+// characters of oldP are appended and the rest of the slot is not read),
+// stopping as soon as the value holds `budget` characters and `budget`
+// commands.
+template <int N>
+void FixedSearch<N>::recursion_with_letters(const std::string& source, ArgValue& dest,
+                                            std::size_t budget) {
+  using interpreter_detail::append_bytes;
+  using interpreter_detail::is_command;
+  dest.clear();
+  std::size_t commands = 0;
+  const std::size_t limit = 2 * budget + source.size();
+  // Appends one character; true once nothing after it can matter.
+  const auto put = [&](char ch) {
+    append_bytes(dest, &ch, 1, limit);
+    if (is_command(ch)) ++commands;
+    return dest.size() >= budget && commands >= budget;
+  };
+  for (const char ch : source) {
+    if (is_command(ch)) {
+      if (put(ch)) return;
+      continue;
+    }
+    const int p = ch - 'X';
+    if (p < 0 || p >= N) continue;
+    const ArgValue& o = old[static_cast<std::size_t>(p)];
+    if (dest.size() + o.size() > budget) {
+      const std::size_t take = std::min(budget, o.size());
+      for (std::size_t i = 0; i < take; ++i) {
+        if (put(o[i])) return;
+      }
+      return;
+    }
+    for (const char v : o) {
+      if (put(v)) return;
+    }
+  }
+}
+
+// Called after a level that began no command; true when no later level can
+// begin one either, so that the run can end as failed.
+//
+// Values of commands only: whether each value is empty follows from whether
+// the previous values were (a value is non-empty exactly when its slot holds
+// a command or a parameter whose previous value is non-empty; the cut never
+// empties a value), and whether a level begins a command follows from the
+// same N booleans.  Among 2^N + 1 idle levels in a row two have the same
+// booleans, so the sequence repeats from there on through idle levels only.
+//
+// Values with parameter letters: a letter takes room without being a
+// command, so the booleans no longer tell the future.  While levels stay
+// idle the budget stays the same and the values alone decide the next ones;
+// the run ends when they repeat (cycle detection by doubling steps), which
+// the full rule would follow for ever without a command.
+template <int N>
+bool FixedSearch<N>::idle_level_ends_run(int& idle, bool letters_in_values) {
+  ++idle;
+  if (!letters_in_values) return idle > (1 << N);
+  if (idle == 1) {
+    saved = value;
+    saved_power = 1;
+    saved_age = 0;
+    return false;
+  }
+  if (value == saved) return true;
+  if (++saved_age == saved_power) {
+    saved = value;
+    saved_power *= 2;
+    saved_age = 0;
+  }
+  return false;
+}
+
+template <int N>
+RunEnd FixedSearch<N>::simulate() {
+  robot.reset();
+  if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
+  if (jikkou0() == -1) return run_end();
+  bool letters = false;
+  for (int p = 0; p < N; ++p) {
+    const code_parts& m = slot[kMainArg + p];
+    old[p].assign(m.code.begin(), m.code.end());
+    letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
+  }
+  const code_parts& j = slot[kBody];
+  const bool body_moves = j.scount != 0 || j.turncount != 0;
+  int idle = 0;
+  for (;;) {
+    // At least 1: every command so far left steps below msteps.
+    const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
+    bool all_empty = true;
+    for (int p = 0; p < N; ++p) {
+      if (letters) {
+        recursion_with_letters(slot[kArg + p].code, value[p], budget);
+      } else {
+        recursion(slot[kArg + p].code, value[p], budget);
+      }
+      all_empty = all_empty && value[p].empty();
+    }
+    if (all_empty && !body_moves) return RunEnd::FixedPoint;
+    const int before = robot.steps;
+    if (jikkou() == -1) return run_end();
+    if (robot.steps != before) {
+      idle = 0;
+    } else if (idle_level_ends_run(idle, letters)) {
+      return RunEnd::Idle;
+    }
+    std::swap(value, old);
+  }
+}
+
+}  // namespace solver

@@ -1,0 +1,12 @@
+#include "driver.hpp"
+#include "program.hpp"
+
+int main(int argc, char** argv) {
+  return solver::run_program(
+      argc, argv,
+      {"solver1",
+       "Searches the programs of the template "
+       "a(X):[1]a([2]),[3]a([4])\nof the entered byte count for one that clears the chosen map "
+       "(one search thread: SOLVER_THREADS has no effect)."},
+      solver::fixed_main<1>);
+}

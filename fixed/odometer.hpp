@@ -1,0 +1,90 @@
+// The slot odometer: one nesting level per slot, the body outermost and the
+// main-line prefix innermost; a judgement before each descent prunes whole
+// subtrees, and the innermost level runs every surviving candidate.
+#pragma once
+
+#include "engine.hpp"
+#include "input.hpp"
+#include "progress.hpp"
+
+namespace solver {
+
+namespace odometer_detail {
+
+// Slot of each level, outermost first: [1], the recursive call's arguments,
+// the first call's arguments, and the main-line prefix last.
+template <int N>
+constexpr int level_slot(int k) {
+  if (k <= N) return k;
+  if (k < 2 * N + 1) return k + 1;
+  return N + 1;
+}
+
+}  // namespace odometer_detail
+
+template <int N>
+template <int K>
+int FixedSearch<N>::judge() const {
+  if constexpr (K == 0) {
+    return jhantei();
+  } else if constexpr (K == 1) {
+    return ahantei();
+  } else if constexpr (K == 2 && N >= 2) {
+    return bhantei();
+  } else if constexpr (K == 3 && N == 3) {
+    return chantei();
+  } else if constexpr (K == 2 * N) {
+    return closing_hantei();
+  } else {
+    return 0;
+  }
+}
+
+template <int N>
+template <int K>
+int FixedSearch<N>::step(code_parts& p) {
+  // The function's slots take the parameter letters, the main line does not.
+  if constexpr (K <= N) {
+    return getnew(p, N);
+  } else {
+    return getnew0(p);
+  }
+}
+
+template <int N>
+template <int K>
+void FixedSearch<N>::level() {
+  if constexpr (K == kSlots - 1) {
+    innermost();
+  } else {
+    code_parts& p = slot[odometer_detail::level_slot<N>(K)];
+    getsss(p);
+    do {
+      if (judge<K>() != -1) level<K + 1>();
+    } while (step<K>(p) != -1);
+  }
+}
+
+template <int N>
+void FixedSearch<N>::innermost() {
+  code_parts& jj = slot[kMain];
+  getsss(jj);
+  if (lim.restart == 1) {
+    // The first candidate to get here is replaced by the resumption
+    // candidate, which is run first, unjudged; fixing ends with it.
+    lim.restart = 0;
+    for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
+  }
+  do {
+    ++simulated;
+    if (on_candidate) on_candidate(*this);
+    if (simulate() == RunEnd::Cleared) {
+      report_clear(c, grid, lim, robot.steps, [&] { PRINT_CODE(0); });
+    }
+    if (key_waiting(c))
+      on_key(
+          c, grid, lim, [&] { PRINT_CODE(0); }, kInputErrorLine, true);
+  } while (getnew0(jj) != -1);
+}
+
+}  // namespace solver
