@@ -11,6 +11,7 @@
 // interpreter.hpp, output.hpp and dialogues.hpp; search.hpp includes them all.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -105,6 +106,17 @@ struct FixedSearch {
   // Output (output.hpp).
   void PRINT_CODE(int detail);
 
+  // Test hooks on the interpreter: the values of the last call run, and the
+  // largest capacity any argument value holds.
+  std::string_view argument(int p) const { return {value[p].data(), value[p].size()}; }
+  std::size_t argument_capacity() const {
+    std::size_t most = 0;
+    for (int p = 0; p < N; ++p) {
+      most = std::max({most, value[p].capacity(), old[p].capacity(), saved[p].capacity()});
+    }
+    return most;
+  }
+
  private:
   template <int K>
   int judge() const;
@@ -117,6 +129,9 @@ struct FixedSearch {
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   void recursion_with_letters(const std::string& source, ArgValue& dest, std::size_t budget);
   bool idle_level_ends_run(int& idle, bool letters_in_values);
+  unsigned live_parameters() const;
+  static void keep_emptiness_only(ArgValue& v);
+  void build_emptiness_only(const code_parts& source, ArgValue& dest) const;
 
   // Argument values of the current call (X, Y, Z) and of the previous one
   // (oldX, oldY, oldZ), and the state a streak of idle levels is compared

@@ -31,6 +31,16 @@
 // letters are copied into the values and skipped when run.  Each kept value
 // thus has at most B characters (at most 2B plus the slot's size with
 // letters), instead of doubling level by level up to twice the budget.
+//
+// A parameter is live when its value can reach the body: the body names it,
+// or an argument slot of a live parameter does.  Values only flow along the
+// argument slots, so the value of a parameter that is not live is never run
+// and only ever feeds values that are not live either; all that can matter of
+// it is whether it is empty (for the fixed-point test).  Such a value is kept
+// as nothing or one placeholder character: it is non-empty exactly when its
+// slot holds a command or names a parameter whose previous value is
+// non-empty (a cut never empties a value).  So an argument that doubles every
+// level without being run costs no memory at all.
 #pragma once
 
 #include <algorithm>
@@ -222,6 +232,42 @@ bool FixedSearch<N>::idle_level_ends_run(int& idle, bool letters_in_values) {
   return false;
 }
 
+// Bit p set: parameter p (X, Y, Z) is live.
+template <int N>
+unsigned FixedSearch<N>::live_parameters() const {
+  const code_parts& j = slot[kBody];
+  const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
+  unsigned live = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const int p = j.code[i] - 'X';
+    if (p >= 0 && p < N) live |= 1U << p;
+  }
+  for (int round = 1; round < N; ++round) {
+    for (int q = 0; q < N; ++q) {
+      if ((live >> q & 1U) == 0) continue;
+      const code_parts& source = slot[kArg + q];
+      live |= (source.xcount != 0 ? 1U : 0U) | (source.ycount != 0 ? 2U : 0U) |
+              (source.zcount != 0 ? 4U : 0U);
+    }
+  }
+  return live & ((1U << N) - 1);
+}
+
+template <int N>
+void FixedSearch<N>::keep_emptiness_only(ArgValue& v) {
+  if (!v.empty()) v.assign(1, '.');
+}
+
+template <int N>
+void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& dest) const {
+  const bool non_empty = source.scount != 0 || source.turncount != 0 ||
+                         (source.xcount != 0 && !old[0].empty()) ||
+                         (N >= 2 && source.ycount != 0 && !old[N >= 2 ? 1 : 0].empty()) ||
+                         (N >= 3 && source.zcount != 0 && !old[N >= 3 ? 2 : 0].empty());
+  dest.clear();
+  if (non_empty) dest.push_back('.');
+}
+
 template <int N>
 RunEnd FixedSearch<N>::simulate() {
   robot.reset();
@@ -235,16 +281,23 @@ RunEnd FixedSearch<N>::simulate() {
   }
   const code_parts& j = slot[kBody];
   const bool body_moves = j.scount != 0 || j.turncount != 0;
+  const unsigned live = live_parameters();
+  for (int p = 0; p < N; ++p) {
+    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
+  }
   int idle = 0;
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
     bool all_empty = true;
     for (int p = 0; p < N; ++p) {
-      if (letters) {
-        recursion_with_letters(slot[kArg + p].code, value[p], budget);
+      const std::string& source = slot[kArg + p].code;
+      if ((live >> p & 1U) == 0) {
+        build_emptiness_only(slot[kArg + p], value[p]);
+      } else if (letters) {
+        recursion_with_letters(source, value[p], budget);
       } else {
-        recursion(slot[kArg + p].code, value[p], budget);
+        recursion(source, value[p], budget);
       }
       all_empty = all_empty && value[p].empty();
     }
