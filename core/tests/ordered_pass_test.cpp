@@ -1,0 +1,95 @@
+#include "ordered_pass.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+namespace solver {
+namespace {
+
+// A synthetic search: `units` units of `per_unit` candidates each, walked in
+// order; the candidates listed in `clears` clear the map.
+struct Synthetic {
+  int units = 400;
+  int per_unit = 40;
+  std::set<int> clears;  // unit * per_unit + candidate
+  std::vector<std::atomic<int>> done = std::vector<std::atomic<int>>(400);
+  std::vector<std::atomic<int>> position = std::vector<std::atomic<int>>(64);
+  std::vector<int> found_at = std::vector<int>(64, -1);
+
+  void work(OrderedPass& pass, OrderedPass::Cursor& cur) {
+    for (int u = 0; u < units; ++u) {
+      const auto gate = pass.enter_unit(cur);
+      if (gate == OrderedPass::Gate::Stop) return;
+      if (gate == OrderedPass::Gate::Skip) continue;
+      for (int k = 0; k < per_unit; ++k) {
+        const int cand = u * per_unit + k;
+        volatile int spin = 0;
+        for (int s = 0; s < 200; ++s) spin = spin + s;
+        position[cur.worker].store(cand);
+        if (clears.count(cand)) {
+          found_at[cur.worker] = cand;
+          pass.found(cur);
+          return;
+        }
+        if (pass.checkpoint(cur)) return;
+      }
+      done[u].store(1);
+    }
+  }
+};
+
+TEST(OrderedPass, EarliestClearWinsWhateverTheThreadCount) {
+  for (int threads : {1, 2, 3, 8}) {
+    Synthetic s;
+    s.clears = {300 * 40 + 7, 120 * 40 + 39, 121 * 40 + 0, 399 * 40};
+    OrderedPass pass(threads);
+    pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return false; }, [](int) {});
+    ASSERT_EQ(pass.best_unit(), 120u) << threads;
+    EXPECT_EQ(s.found_at[pass.best_worker()], 120 * 40 + 39);
+    for (int u = 0; u < 120; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
+  }
+}
+
+TEST(OrderedPass, NoClearRunsEveryUnitOnce) {
+  Synthetic s;
+  OrderedPass pass(4);
+  pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return false; }, [](int) {});
+  EXPECT_EQ(pass.best_unit(), OrderedPass::kNone);
+  for (int u = 0; u < s.units; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
+}
+
+TEST(OrderedPass, ParkedPositionHasEveryEarlierCandidateRun) {
+  Synthetic s;
+  s.per_unit = 400;
+  std::atomic<int> asks{0};
+  int attended = 0;
+  OrderedPass pass(3);
+  pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); },
+           [&] { return ++asks % 3 == 0 && attended < 5; },
+           [&](int earliest) {
+             if (earliest < 0) return;
+             ++attended;
+             const int cand = s.position[earliest].load();
+             const int unit = cand / s.per_unit;
+             for (int u = 0; u < unit; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
+           });
+  EXPECT_GT(attended, 0);
+  for (int u = 0; u < s.units; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
+}
+
+TEST(OrderedPass, AnExceptionWhileAttendingStopsEveryWorker) {
+  Synthetic s;
+  s.per_unit = 2000;
+  OrderedPass pass(2);
+  EXPECT_THROW(pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return true; },
+                        [](int) { throw std::runtime_error("q"); }),
+               std::runtime_error);
+  EXPECT_EQ(s.done[s.units - 1].load(), 0);
+}
+
+}  // namespace
+}  // namespace solver
