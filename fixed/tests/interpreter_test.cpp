@@ -1,1 +1,286 @@
 #include <gtest/gtest.h>
+
+#include <random>
+
+#include "fixed_harness.hpp"
+
+namespace solver {
+namespace {
+
+using testing::Bench;
+using testing::open_grid;
+using List = std::vector<std::string>;
+
+struct State {
+  int x, y, vect, steps, getpts;
+  bool cleared;
+  bool operator==(const State&) const = default;
+};
+
+State state_of(const Robot& r) {
+  return {r.x, r.y, r.vect, r.steps, r.getpts, r.cleared};
+}
+
+std::ostream& operator<<(std::ostream& os, const State& s) {
+  return os << "(" << s.x << "," << s.y << " v" << s.vect << " steps " << s.steps << " pts "
+            << s.getpts << (s.cleared ? " cleared" : "") << ")";
+}
+
+// Runs `commands` as plain commands on a fresh robot with the same limits.
+State plain_run(const Grid& g, const std::string& commands, int msteps, int mlastfail) {
+  Robot r;
+  r.bind(g, msteps, mlastfail);
+  r.reset();
+  jikkoujj(r, commands);
+  return state_of(r);
+}
+
+// The candidate run with msteps = k begins exactly the commands `expected`
+// up to the k-th, for every k: the whole command sequence, step by step.
+template <int N>
+void expect_commands(const List& slots, const std::string& expected, const Grid& g = open_grid()) {
+  for (int k = 1; k <= static_cast<int>(expected.size()); ++k) {
+    Bench<N> b(g, 4, k, 1000);
+    b.fill(slots);
+    EXPECT_EQ(b.s->simulate(), RunEnd::Failed) << k;
+    EXPECT_EQ(state_of(b.s->robot), plain_run(g, expected, k, 1000)) << "msteps " << k;
+  }
+}
+
+TEST(Interpreter, FirstWorkedExample) {
+  // [1] X, [2] XX, [3] s, [4] s with msteps 10: s | s | ss | ssss | ss (cut)
+  const List slots = {"X", "XX", "s", "s"};
+  Bench<1> b(open_grid(), 4, 10);
+  b.fill(slots);
+  EXPECT_EQ(b.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->robot.steps, 10);
+  EXPECT_EQ(b.s->robot.y, 13 - 9);    // nine commands took effect
+  EXPECT_EQ(b.s->argument(0), "ss");  // the third level's cut argument
+  expect_commands<1>(slots,
+                     "s"
+                     "s"
+                     "ss"
+                     "ssss"
+                     "ss");
+}
+
+TEST(Interpreter, SecondWorkedExample) {
+  // [1] XsY, [2] Y, [3] XZ, [4] l, [5] r, [6] s, [7] empty, [8] s.
+  const List slots = {"XsY", "Y", "XZ", "l", "r", "s", "", "s"};
+  expect_commands<3>(slots,
+                     "r"
+                     "ss"
+                     "sss"
+                     "sssl"
+                     "lsssl");
+  Bench<3> b(open_grid(), 4, 15);  // the fifteenth command, level 3's last, fails
+  b.fill(slots);
+  EXPECT_EQ(b.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->argument(0), "l");
+  EXPECT_EQ(b.s->argument(1), "ssl");
+  EXPECT_EQ(b.s->argument(2), "l");
+}
+
+TEST(Interpreter, FirstCallTakesTheMainLineAsItStands) {
+  // No cut applies to the first call: a main-line argument longer than the
+  // budget runs until the step limit.
+  const List slots = {"X", "s", "", "ssssssssss"};
+  expect_commands<1>(slots, "ssss");
+  Bench<1> b(open_grid(), 4, 5);
+  b.fill(slots);
+  EXPECT_EQ(b.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->robot.steps, 5);
+}
+
+TEST(Interpreter, StepLimitAndWalls) {
+  // msteps 1: the first command fails.  A wall costs a step and the run
+  // goes on: 0001's corridor has walls left and right of the start.
+  Bench<1> one(open_grid(), 4, 1);
+  one.fill({"Xs", "r", "", ""});
+  EXPECT_EQ(one.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(one.s->robot.steps, 1);
+  const Grid corridor = testing::catalogue_grid("0001");
+  Bench<1> wall(corridor, 4, 4);
+  wall.fill({"X", "", "rss", "s"});
+  EXPECT_EQ(wall.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(wall.s->robot.steps, 4);
+  EXPECT_EQ(wall.s->robot.x, corridor.startx);
+  EXPECT_EQ(wall.s->robot.y, corridor.starty);
+}
+
+TEST(Interpreter, FixedPointTest) {
+  // Empty argument slots and a body of parameter letters only: the first
+  // level's arguments are empty and the run ends there.
+  Bench<2> b(open_grid(), 4, 100);
+  b.fill({"XY", "", "", "", "s", "rs"});
+  EXPECT_EQ(b.s->simulate(), RunEnd::FixedPoint);
+  EXPECT_EQ(b.s->robot.steps, 3);
+  // A body with a command never meets it: the run goes to the step limit.
+  Bench<2> moves(open_grid(), 4, 100);
+  moves.fill({"XrY", "", "", "", "", ""});
+  EXPECT_EQ(moves.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(moves.s->robot.steps, 100);
+}
+
+TEST(Interpreter, IdleLevelsEndTheRun) {
+  // X stays empty while Y stays "s": no later level runs anything.
+  Bench<3> stuck(open_grid(), 4, 100);
+  stuck.fill({"X", "XX", "s", "", "", "", "", ""});
+  EXPECT_EQ(stuck.s->simulate(), RunEnd::Idle);
+  EXPECT_EQ(stuck.s->robot.steps, 0);
+  // Y and Z swap "s" and the empty value every level: a cycle of two that
+  // no comparison with the previous level would see.
+  Bench<3> swap(open_grid(), 4, 100);
+  swap.fill({"X", "", "Z", "Y", "s", "", "s", ""});
+  EXPECT_EQ(swap.s->simulate(), RunEnd::Idle);
+  EXPECT_EQ(swap.s->robot.steps, 1);
+  // A command that arrives after idle levels is still run: Z gets "s" at
+  // level 1, Y at level 2 and X, which the body runs, at level 3.
+  Bench<3> late(open_grid(), 4, 60);
+  late.fill({"X", "Y", "Z", "s", "", "", "", ""});
+  EXPECT_EQ(late.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(late.s->robot.steps, 60);
+}
+
+TEST(Interpreter, ParameterLettersInTheMainLine) {
+  // A fixed main-line argument may hold letters: they are skipped when run
+  // and copied into the values.  Here X doubles without ever holding a
+  // command; the values settle into a cycle of two and the run ends.
+  Bench<1> b(open_grid(), 4, 100);
+  b.fill({"X", "XX", "", "X"});
+  EXPECT_EQ(b.s->simulate(), RunEnd::Idle);
+  EXPECT_EQ(b.s->robot.steps, 0);
+  // Letters take room in a value, so the cut keeps fewer commands: with
+  // [4] "s" the second level's value is "ss" and the run fails on its sixth
+  // command; with [4] "Xs" it is "Xs", then only letters are left.
+  Bench<1> plain(open_grid(), 4, 6);
+  plain.fill({"X", "XXs", "", "s"});
+  EXPECT_EQ(plain.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(plain.s->robot.steps, 6);
+  Bench<1> cut(open_grid(), 4, 6);
+  cut.fill({"X", "XXs", "", "Xs"});
+  EXPECT_EQ(cut.s->simulate(), RunEnd::Idle);
+  EXPECT_EQ(cut.s->robot.steps, 5);
+}
+
+// The literal rules, with full argument values and no end but the step and
+// gray-cell limits, the fixed-point test, a clear or `max_levels`.
+template <int N>
+RunEnd literal_run(Robot& r, const List& slot, int max_levels) {
+  const auto body = [&](const List& bound) {
+    for (const char ch : slot[0]) {
+      int rc = 0;
+      if (ch == 's') rc = r.go_straight();
+      if (ch == 'r') rc = r.turn_right();
+      if (ch == 'l') rc = r.turn_left();
+      const int p = ch - 'X';
+      if (p >= 0 && p < N) rc = jikkoujj(r, bound[static_cast<std::size_t>(p)]);
+      if (rc == -1) return -1;
+    }
+    return 0;
+  };
+  const auto ended = [&] { return r.cleared ? RunEnd::Cleared : RunEnd::Failed; };
+  r.reset();
+  if (jikkoujj(r, slot[N + 1]) == -1) return ended();
+  const List first(slot.begin() + N + 2, slot.end());
+  if (body(first) == -1) return ended();
+  List old = first;
+  const bool moves = slot[0].find_first_of("srl") != std::string::npos;
+  for (int level = 0; level < max_levels; ++level) {
+    const std::size_t budget = static_cast<std::size_t>(r.msteps - r.steps);
+    List next(N);
+    for (int p = 0; p < N; ++p) {
+      std::string& d = next[static_cast<std::size_t>(p)];
+      for (const char ch : slot[static_cast<std::size_t>(1 + p)]) {
+        if (ch == 's' || ch == 'r' || ch == 'l') d += ch;
+        const int q = ch - 'X';
+        if (q < 0 || q >= N) continue;
+        const std::string& o = old[static_cast<std::size_t>(q)];
+        if (d.size() + o.size() > budget) {
+          d += o.substr(0, budget);
+          break;
+        }
+        d += o;
+      }
+    }
+    bool empty = true;
+    for (const std::string& v : next) empty = empty && v.empty();
+    if (empty && !moves) return RunEnd::FixedPoint;
+    if (body(next) == -1) return ended();
+    old = next;
+  }
+  return RunEnd::Idle;
+}
+
+template <int N>
+void compare_with_literal_rules(unsigned seed, bool letters_in_main_line) {
+  std::mt19937 rng(seed);
+  const std::string function_alphabet = std::string("srl") + std::string("XYZ").substr(0, N);
+  const std::string main_alphabet = letters_in_main_line ? function_alphabet : "srl";
+  const auto fragment = [&](const std::string& alphabet, int most) {
+    std::string f;
+    const int len = static_cast<int>(rng() % static_cast<unsigned>(most + 1));
+    for (int i = 0; i < len; ++i) f += alphabet[rng() % alphabet.size()];
+    return f;
+  };
+  Grid g = open_grid();
+  g.k[13][10] = 'o';
+  g.k[15][13] = 'o';
+  g.k[11][12] = '*';
+  g.k[14][11] = '*';
+  g.mappts = 2;
+  for (int trial = 0; trial < 3000; ++trial) {
+    List slots;
+    slots.push_back(fragment(function_alphabet, 4));
+    for (int p = 0; p < N; ++p) slots.push_back(fragment(function_alphabet, 4));
+    slots.push_back(fragment("srl", 3));
+    for (int p = 0; p < N; ++p) slots.push_back(fragment(main_alphabet, 4));
+    const int msteps = 1 + static_cast<int>(rng() % 40);
+    const int mlastfail = static_cast<int>(rng() % 30);
+    Bench<N> b(g, 4, msteps, mlastfail);
+    b.fill(slots);
+    const RunEnd got = b.s->simulate();
+    Robot r;
+    r.bind(g, msteps, mlastfail);
+    const RunEnd want = literal_run<N>(r, slots, 300);
+    std::string shown;
+    for (const std::string& s : slots) shown += "[" + s + "]";
+    ASSERT_EQ(got, want) << shown << " msteps " << msteps;
+    ASSERT_EQ(state_of(b.s->robot), state_of(r)) << shown << " msteps " << msteps;
+  }
+}
+
+TEST(Interpreter, KeptValuesGiveTheRunsOfTheFullRule) {
+  compare_with_literal_rules<1>(1, false);
+  compare_with_literal_rules<2>(2, false);
+  compare_with_literal_rules<3>(3, false);
+  compare_with_literal_rules<1>(4, true);
+  compare_with_literal_rules<2>(5, true);
+  compare_with_literal_rules<3>(6, true);
+}
+
+TEST(Interpreter, LargestStepLimitStaysSmall) {
+  // msteps = 2147483647 and a [3] that doubles Y every level while the body
+  // steps round a square with a gray cell: by the full rule Y would reach
+  // gigabytes before the gray cell ends the run at the 33rd level.
+  Grid g = open_grid();
+  g.k[14][12] = '*';
+  Bench<2> b(g, 4, 2147483647, 64);
+  b.fill({"sr", "", "YY", "", "", "s"});
+  EXPECT_EQ(b.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->robot.steps, 67);
+  EXPECT_LE(b.s->argument_capacity(), 1024u);
+
+  // A doubling argument that the body runs: rs, rsrs, ... round the square.
+  Grid square = open_grid();
+  square.k[14][14] = '*';
+  Bench<1> run(square, 4, 2147483647, 64);
+  run.fill({"X", "XX", "", "rs"});
+  EXPECT_EQ(run.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(run.s->robot.steps, 68);
+  EXPECT_EQ(run.s->argument(0).size(), 64u);
+  EXPECT_LE(run.s->argument_capacity(), 1024u);
+}
+
+}  // namespace
+}  // namespace solver
