@@ -5,6 +5,7 @@
 
 #include "catalogue.hpp"
 #include "process.hpp"
+#include "reference_programs.hpp"
 
 namespace solver {
 namespace {
@@ -77,6 +78,35 @@ TEST(CounterProgram, ResumesFromATypedPosition) {
                                         "バイト数が一致しません\n" + ask + head + "0,1,1,1\n" +
                                         kHint + head + kTemplate +
                                         "[1]=\n[2]=s\n[3]=X\n[4]=s\nT=4\n4steps!! clear!!\n");
+}
+
+TEST(CounterProgram, ResumedAtAReferenceProgramClearsWithIt) {
+  int checked = 0;
+  for (const testdata::ReferenceProgram& p : testdata::kReferencePrograms) {
+    if (p.program != "solvercount") continue;
+    ++checked;
+    SCOPED_TRACE(std::string(p.id));
+    std::string input = std::string(p.id) + "\n" + std::to_string(p.entered_bytes) + "\n" +
+                        std::to_string(p.msteps) + "\n" + std::to_string(p.mlastfail) + "\n1\n";
+    std::string lengths, lines;
+    for (int n = 0; n < 4; ++n) {
+      const std::string slot(p.slots[n]);
+      input += (slot.empty() ? "0" : slot) + "\n";
+      lengths += (n ? "," : "") + std::to_string(slot.size());
+      lines += "[" + std::to_string(n + 1) + "]=" + slot + "\n";
+    }
+    const RunResult r = run(input);
+    EXPECT_EQ(r.status, 0);
+    const std::string head = stamp(std::string(p.id) + "," + std::to_string(p.msteps) + "msteps," +
+                                   std::to_string(p.mlastfail) + "mlastfail," +
+                                   std::to_string(p.entered_bytes) + "bytes");
+    EXPECT_EQ(mask_time_lines(r.out),
+              map_dialogue(p.id) + kLimitPrompts + kTemplate + "[1]を入力してください：" +
+                  "[2]を入力してください：[3]を入力してください：[4]を入力してください：" + head +
+                  lengths + "\n" + kHint + head + kTemplate + lines + "T=" + std::to_string(p.T) +
+                  "\n" + std::to_string(p.commands.size()) + "steps!! clear!!\n");
+  }
+  EXPECT_GE(checked, 1);
 }
 
 TEST(CounterProgram, EndOfInputAndArguments) {
