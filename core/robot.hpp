@@ -23,6 +23,11 @@ struct Robot {
   const Grid* grid = nullptr;
   int msteps = 0;     // step limit: a run executes at most msteps - 1 commands
   int mlastfail = 0;  // latest step at which a gray cell may be entered
+  // Stop a run as soon as it can no longer clear: each forward step collects
+  // at most one target, so a run with fewer commands left than targets left
+  // to collect (all of them again after a gray cell) never clears.  Ending
+  // it early changes no result, only the step at which the run fails.
+  bool prune = false;
 
   int x = 0;
   int y = 0;
@@ -31,7 +36,11 @@ struct Robot {
   int getpts = 0;
   int lastfail = 1;
   bool cleared = false;
-  int l[27][27] = {};  // step at which each target was last collected
+
+  // When each target was last collected, as `base` + step, so that a reset
+  // need not clear the grid: values of earlier runs all lie below `base`.
+  long long l[27][27] = {};
+  long long base = 0;
 
   void bind(const Grid& g, int step_limit, int gray_limit) {
     grid = &g;
@@ -39,23 +48,26 @@ struct Robot {
     mlastfail = gray_limit;
   }
 
+  // Step at which the target at (cx, cy) was collected in this run, 0 if not.
+  int collected_at(int cx, int cy) const {
+    return l[cx][cy] > base ? static_cast<int>(l[cx][cy] - base) : 0;
+  }
+
   // The reset before every run.
   void reset() {
+    base += steps + 1;
     steps = 0;
-    for (int i = 1; i <= 25; ++i) {
-      for (int j = 1; j <= 25; ++j) l[i][j] = 0;
-    }
     vect = 1;
     x = grid->startx;
     y = grid->starty;
     getpts = 0;
     lastfail = 1;
     cleared = false;
+    set_limit();
   }
 
   int go_straight() {
-    ++steps;
-    if (steps >= msteps) return -1;
+    if (++steps >= limit) return -1;
     const int nx = x + dx[vect];
     const int ny = y + dy[vect];
     switch (grid->k[nx][ny]) {
@@ -66,17 +78,19 @@ struct Robot {
         y = ny;
         lastfail = steps;
         getpts = 0;
+        set_limit();
         return lastfail > mlastfail ? -1 : 0;
       case 'o':
         x = nx;
         y = ny;
-        if (l[x][y] < lastfail) {
-          l[x][y] = steps;
+        if (l[x][y] < base + lastfail) {
+          l[x][y] = base + steps;
           ++getpts;
           if (getpts >= grid->mappts) {
             cleared = true;
             return -1;
           }
+          set_limit();
         }
         return 0;
       default:
@@ -87,18 +101,29 @@ struct Robot {
   }
 
   int turn_right() {
-    ++steps;
-    if (steps >= msteps) return -1;
+    if (++steps >= limit) return -1;
     vect = rvect[vect];
     return 0;
   }
 
   int turn_left() {
-    ++steps;
-    if (steps >= msteps) return -1;
+    if (++steps >= limit) return -1;
     vect = lvect[vect];
     return 0;
   }
+
+ private:
+  // The step number from which every command is refused: msteps, or with
+  // pruning the first step after which fewer commands are left than
+  // targets still to collect.
+  void set_limit() {
+    limit = msteps;
+    if (prune) {
+      const long long earliest = static_cast<long long>(msteps) - (grid->mappts - getpts) + 1;
+      if (earliest < limit) limit = static_cast<int>(earliest < 1 ? 1 : earliest);
+    }
+  }
+  int limit = 0;
 };
 
 // Plain execution of a command string: "s", "r", "l" move the robot, any

@@ -15,6 +15,7 @@ namespace {
 struct Synthetic {
   int units = 400;
   int per_unit = 40;
+  int spin_per_candidate = 200;
   std::set<int> clears;  // unit * per_unit + candidate
   std::vector<std::atomic<int>> done = std::vector<std::atomic<int>>(400);
   std::vector<std::atomic<int>> position = std::vector<std::atomic<int>>(64);
@@ -28,7 +29,7 @@ struct Synthetic {
       for (int k = 0; k < per_unit; ++k) {
         const int cand = u * per_unit + k;
         volatile int spin = 0;
-        for (int s = 0; s < 200; ++s) spin = spin + s;
+        for (int s = 0; s < spin_per_candidate; ++s) spin = spin + s;
         position[cur.worker].store(cand);
         if (clears.count(cand)) {
           found_at[cur.worker] = cand;
@@ -64,12 +65,13 @@ TEST(OrderedPass, NoClearRunsEveryUnitOnce) {
 
 TEST(OrderedPass, ParkedPositionHasEveryEarlierCandidateRun) {
   Synthetic s;
-  s.per_unit = 400;
+  s.per_unit = 100;
+  s.spin_per_candidate = 3000;  // long enough for the coordinator to look
   std::atomic<int> asks{0};
   int attended = 0;
   OrderedPass pass(3);
   pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); },
-           [&] { return ++asks % 3 == 0 && attended < 5; },
+           [&] { return ++asks % 2 == 1 && attended < 5; },
            [&](int earliest) {
              if (earliest < 0) return;
              ++attended;

@@ -151,7 +151,7 @@ TEST(Robot, ResetRestoresEveryField) {
   EXPECT_EQ(run.r.lastfail, 1);
   EXPECT_FALSE(run.r.cleared);
   for (int x = 1; x <= 25; ++x)
-    for (int y = 1; y <= 25; ++y) EXPECT_EQ(run.r.l[x][y], 0);
+    for (int y = 1; y <= 25; ++y) EXPECT_EQ(run.r.collected_at(x, y), 0);
 }
 
 TEST(Robot, PlainExecutionSkipsOtherCharactersAndStopsAtTheFirstFailure) {
