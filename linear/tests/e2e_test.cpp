@@ -6,6 +6,7 @@
 
 #include "catalogue.hpp"
 #include "process.hpp"
+#include "reference_programs.hpp"
 
 namespace solver {
 namespace {
@@ -52,6 +53,36 @@ TEST(LinearProgram, ExhaustedSearchEndsWithoutATimeLine) {
   const std::string head = "0003,50msteps,0mlastfail,12bytes\n<time>\n";
   EXPECT_EQ(mask_time_lines(r.out),
             start_up("0003") + "2\n" + head + "1\n" + head + "0\n" + head + "search_end\n");
+}
+
+// Searching from the reference program's E with its byte count and limits
+// finds that program first and clears on its last command.
+TEST(LinearProgram, ClearsCatalogueMapsWithTheirReferencePrograms) {
+  int seen = 0;
+  for (const auto& p : testdata::kReferencePrograms) {
+    if (p.program != "solverlinear") continue;
+    ++seen;
+    const auto word = [](std::string_view s) {
+      return s.empty() ? std::string("0") : std::string(s);
+    };
+    const RunResult r =
+        solverlinear(std::string(p.id) + "\n" + word(p.slots[0]) + "\n" + word(p.slots[1]) + "\n" +
+                     std::to_string(p.entered_bytes) + "\n" + std::to_string(p.msteps) + "\n" +
+                     std::to_string(p.mlastfail) + "\n" + std::to_string(p.E) + "\n");
+    EXPECT_EQ(r.status, 0) << p.id;
+    const std::string head = std::string(p.id) + "," + std::to_string(p.msteps) + "msteps," +
+                             std::to_string(p.mlastfail) + "mlastfail," +
+                             std::to_string(p.entered_bytes) + "bytes\n<time>\n";
+    const std::string code = "a(T):[1]a(" + std::to_string(p.A) + "T+" + std::to_string(p.B) +
+                             ")[2]a(" + std::to_string(p.C) + "T+" + std::to_string(p.D) + "), a(" +
+                             std::to_string(p.E) + ")\n[1]=" + std::string(p.slots[0]) +
+                             "\n[2]=" + std::string(p.slots[1]) + "\n";
+    EXPECT_EQ(mask_time_lines(r.out), start_up(p.id) + std::to_string(p.E) + "\n" + head + head +
+                                          code + std::to_string(p.commands.size()) +
+                                          "steps!! clear!!\n")
+        << p.id;
+  }
+  EXPECT_GT(seen, 0);
 }
 
 TEST(LinearProgram, ArgumentsHelpAndEndOfInput) {

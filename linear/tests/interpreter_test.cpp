@@ -3,10 +3,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "linear_bench.hpp"
+#include "reference_programs.hpp"
 
 namespace {
 // Allocations made by this test program, to show that runs make none.
@@ -41,8 +41,12 @@ using testing::open_map;
   r.reset();
   jikkoujj(r, commands);
   const Robot& q = s.robot;
+  bool same_targets = true;
+  for (int x = 1; x <= 25; ++x)
+    for (int y = 1; y <= 25; ++y)
+      same_targets = same_targets && q.collected_at(x, y) == r.collected_at(x, y);
   if (q.x != r.x || q.y != r.y || q.vect != r.vect || q.steps != r.steps || q.getpts != r.getpts ||
-      q.lastfail != r.lastfail || std::memcmp(q.l, r.l, sizeof r.l) != 0) {
+      q.lastfail != r.lastfail || q.cleared != r.cleared || !same_targets) {
     return ::testing::AssertionFailure()
            << "robot at (" << q.x << "," << q.y << ") heading " << q.vect << " after " << q.steps
            << " steps; " << commands << " gives (" << r.x << "," << r.y << ") heading " << r.vect
@@ -202,6 +206,32 @@ TEST(LinearInterpreter, ClearPrintsTheCandidateAndEnds) {
   tight.candidate(1, -255, 1, -1, 4);
   tight.s.run_candidate();
   EXPECT_EQ(tight.h.out.str(), "");
+}
+
+// The catalogue's reference programs written in this template: the run
+// executes exactly their commands and clears on the last one, which the step
+// limit one lower refuses.
+TEST(LinearInterpreter, ReferenceProgramsClear) {
+  int seen = 0;
+  for (const auto& p : testdata::kReferencePrograms) {
+    if (p.program != "solverlinear") continue;
+    ++seen;
+    Bench b;
+    b.setup(catalogue_map(p.id), std::string(p.slots[0]), std::string(p.slots[1]), p.entered_bytes,
+            p.msteps, p.mlastfail, p.E);
+    b.candidate(p.A, p.B, p.C, p.D, p.E);
+    b.s.simulate();
+    EXPECT_TRUE(b.s.robot.cleared) << p.id;
+    EXPECT_TRUE(ran(b.s, p.commands)) << p.id;
+
+    Bench tight;
+    tight.setup(catalogue_map(p.id), std::string(p.slots[0]), std::string(p.slots[1]),
+                p.entered_bytes, p.msteps - 1, p.mlastfail, p.E);
+    tight.candidate(p.A, p.B, p.C, p.D, p.E);
+    tight.s.simulate();
+    EXPECT_FALSE(tight.s.robot.cleared) << p.id;
+  }
+  EXPECT_GT(seen, 0);
 }
 
 TEST(LinearInterpreter, RunsAllocateNothing) {
