@@ -56,11 +56,11 @@ inline constexpr std::array<ReferenceProgram, 18> kReferencePrograms = {{
      15, 47, 0,
      "srslssrsslsssrssslssssrsssslsssssrssssslssssss"},
     {"0007", "solver3",
-     {"XrYrZ", "Xs", "Ys", "Z", "", "s", "s", "l"},
+     {"XrYZ", "Xs", "Zs", "Y", "", "s", "", "r"},
      0, 0, 0, 0, 0, 0,
-     19, 82, 0,
-     "srsrlssrssrlsssrsssrlssssrssssrlsssssrsssssrlssssssrssssssrlsssssssrssss"
-     "sssrlssss"},
+     17, 108, 0,
+     "srrssrrssssrsrsssssrrssssssssrssrssssssssrrssssssssssssrsssrsssssssssssr"
+     "rssssssssssssssssrssssrssssssssssss"},
     {"0008", "solvercount",
      {"l", "Xs", "X", "r", "", "", "", ""},
      13, 0, 0, 0, 0, 0,
@@ -77,11 +77,11 @@ inline constexpr std::array<ReferenceProgram, 18> kReferencePrograms = {{
      "ssrssssssssssssssssssssrssssssssssssssssssssssrssssssssssssssssssssssrss"
      "ssssssssssssssssssssssrssssssssssssssssssssssss"},
     {"0010", "solver3",
-     {"XYZr", "Xs", "Y", "Zs", "", "s", "", "s"},
+     {"XrYrZ", "Xs", "Ys", "", "", "s", "s", "l"},
      0, 0, 0, 0, 0, 0,
-     17, 110, 0,
-     "ssrssssrssssssrssssssssrssssssssssrssssssssssssrssssssssssssssrsssssssss"
-     "sssssssrssssssssssssssssssrssssssssss"},
+     18, 123, 0,
+     "srsrlssrssrsssrsssrssssrssssrsssssrsssssrssssssrssssssrsssssssrsssssssrs"
+     "sssssssrssssssssrsssssssssrsssssssssrssssssssssrss"},
     {"0743", "solver1",
      {"XllXr", "Xs", "", "s", "", "", "", ""},
      0, 0, 0, 0, 0, 0,
@@ -113,11 +113,13 @@ inline constexpr std::array<ReferenceProgram, 18> kReferencePrograms = {{
      "sssssssrsssssssssrssssssssrsssssssssrssssssssssrsssssssssssrssssssssssrs"
      "ssssssssssrssssssssssssrsssssssssssssrssssssssssssrsssssssssssss"},
     {"0748", "solver3",
-     {"XlYlZ", "Xs", "Ys", "Z", "", "s", "s", "r"},
+     {"XlYZ", "Xs", "Zs", "Y", "", "s", "", "l"},
      0, 0, 0, 0, 0, 0,
-     19, 139, 0,
-     "slslrsslsslrssslssslrsssslsssslrssssslssssslrsssssslsssssslrssssssslssss"
-     "ssslrsssssssslsssssssslrssssssssslssssssssslrsssssssssslssssssssss"},
+     17, 272, 0,
+     "sllssllsssslslsssssllsssssssslsslssssssssllsssssssssssslssslsssssssssssl"
+     "lsssssssssssssssslsssslssssssssssssssllsssssssssssssssssssslssssslssssss"
+     "sssssssssssllsssssssssssssssssssssssslsssssslssssssssssssssssssssllsssss"
+     "ssssssssssssssssssssssslssssssslsssssssssssssssssssssss"},
     {"0801", "solver2",
      {"Xl", "Ys", "X", "", "", "", "", ""},
      0, 0, 0, 0, 0, 0,
