@@ -158,10 +158,10 @@ def first_visits(log, start):
 def choose_targets(d, log, start, n, gray_on_path):
     firsts = [(c, s) for c, s in first_visits(log, start)
               if c not in gray_on_path]
-    spec = d["targets"]
-    if spec == "all":
+    how = d["targets"]
+    if how == "all":
         return [c for c, _ in firsts[:n]]
-    if spec[0] == "turns":
+    if how[0] == "turns":
         out = []
         for i, (cmd, x, y) in enumerate(log):
             if cmd in "rl" and (x, y) != start and (x, y) not in out \
@@ -170,13 +170,13 @@ def choose_targets(d, log, start, n, gray_on_path):
             if len(out) == n:
                 return out
         raise SystemExit("not enough turning cells")
-    if spec[0] == "spread":
-        horizon = spec[1]
+    if how[0] == "spread":
+        horizon = how[1]
         pool = [c for c, _ in firsts[:horizon]]
         if len(pool) < horizon:
             raise SystemExit("path too short for the spread")
         return [pool[round((i + 1) * horizon / n) - 1] for i in range(n)]
-    return list(spec)
+    return list(how)
 
 
 def design_map(map_id):
