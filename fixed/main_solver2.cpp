@@ -1,12 +1,15 @@
 #include "driver.hpp"
 #include "program.hpp"
 
+namespace {
+
+constexpr const char* kSummary =
+    "Searches the programs of the template a(X,Y):[1]a([2],[3]),[4]a([5],[6])\n"
+    "with the entered byte count for one that clears the chosen map.\n"
+    "One search thread: SOLVER_THREADS has no effect on this program.";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  return solver::run_program(argc, argv,
-                             {"solver2",
-                              "Searches the programs of the template "
-                              "a(X,Y):[1]a([2],[3]),[4]a([5],[6])\nof the entered byte count for "
-                              "one that clears the chosen map "
-                              "(one search thread: SOLVER_THREADS has no effect)."},
-                             solver::fixed_main<2>);
+  return solver::run_program(argc, argv, {"solver2", kSummary}, solver::fixed_main<2>);
 }
