@@ -66,19 +66,29 @@ std::string encode(std::u8string_view text, Encoding enc) {
   return out;
 }
 
-void Console::say(std::u8string_view text) { out << encode(text, enc); }
+void Console::say(std::u8string_view text) {
+  out << encode(text, enc);
+}
 
 void Console::line(std::u8string_view text) {
   say(text);
   out << std::endl;
 }
 
-void Console::ascii(std::string_view text) { out << text; }
+void Console::ascii(std::string_view text) {
+  out << text;
+}
 
-void Console::endl() { out << std::endl; }
+void Console::endl() {
+  out << std::endl;
+}
 
-void Console::flush() { out.flush(); }
+void Console::flush() {
+  out.flush();
+}
 
-std::time_t Console::now() const { return clock != nullptr ? clock() : std::time(nullptr); }
+std::time_t Console::now() const {
+  return clock != nullptr ? clock() : std::time(nullptr);
+}
 
 }  // namespace solver

@@ -1,6 +1,7 @@
 // Console streams, output encoding and the ways a program ends.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <iosfwd>
 #include <string>
@@ -31,6 +32,14 @@ struct ProgramExit {
 // Thrown when standard input ends before a dialogue is complete.
 struct InputEnded {};
 
+// What a search did, for the benchmark: filled in by the engines when the
+// console asks for it.
+struct SearchStats {
+  std::uint64_t candidates = 0;  // in search order, through the clear or to the end
+  std::uint64_t runs = 0;        // runs actually simulated (all threads)
+  std::uint64_t commands = 0;    // robot commands begun
+};
+
 // The console a program talks to: injectable streams so dialogues can be
 // driven by tests, the output encoding, the keyboard and the clock.
 struct Console {
@@ -39,6 +48,8 @@ struct Console {
   Keyboard& keys;
   Encoding enc = Encoding::Cp932;
   std::time_t (*clock)() = nullptr;  // null: the real time
+  int threads = 1;                   // search threads
+  SearchStats* stats = nullptr;      // null: nobody asks
 
   // Writes Japanese (UTF-8 source) text in the console encoding.
   void say(std::u8string_view text);

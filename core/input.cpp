@@ -10,7 +10,9 @@ void recover_failed_read(Console& c) {
   c.in.ignore(1024, '\n');
 }
 
-void input_error_message(Console& c) { c.line(kInputErrorLine); }
+void input_error_message(Console& c) {
+  c.line(kInputErrorLine);
+}
 
 void input_num_with(Console& c, int& value, std::u8string_view prompt,
                     std::u8string_view error_line) {

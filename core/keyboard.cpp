@@ -15,8 +15,12 @@ namespace {
 // Saved settings, kept where a signal handler can reach them.
 volatile sig_atomic_t g_raw_fd = -1;
 struct termios g_saved;
+// The keyboard of the search that is running, if any.
+std::atomic<Keyboard*> g_searching{nullptr};
 
 void on_signal(int sig) {
+  Keyboard* k = g_searching.load();
+  if (sig != SIGHUP && k != nullptr && k->deliver_signal(sig)) return;
   restore_terminal();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
@@ -64,7 +68,16 @@ bool Keyboard::open_terminal() {
   return true;
 }
 
+bool Keyboard::deliver_signal(int sig) noexcept {
+  // A signal already waiting means the search has not reacted: give up.
+  if (interrupt_signal(pending_.load()) != 0) return false;
+  pending_.store(kSignalKey + sig, std::memory_order_release);
+  return true;
+}
+
 void Keyboard::start() {
+  install_handlers();
+  g_searching.store(this);
   if (fd_ < 0 || thread_.joinable()) return;
   struct termios t;
   if (tcgetattr(fd_, &t) != 0) return;
@@ -79,6 +92,8 @@ void Keyboard::start() {
 }
 
 void Keyboard::stop() {
+  Keyboard* self = this;
+  g_searching.compare_exchange_strong(self, nullptr);
   if (thread_.joinable()) {
     stop_.store(true);
     thread_.join();
@@ -104,7 +119,8 @@ void Keyboard::reader() {
       return;
     }
     unsigned char ch;
-    if (read(fd_, &ch, 1) == 1) pending_.store(ch, std::memory_order_release);
+    int none = -1;
+    if (read(fd_, &ch, 1) == 1) pending_.compare_exchange_strong(none, ch);
   }
 }
 

@@ -7,6 +7,13 @@
 // the search's poll is a single atomic load.  The terminal's settings are
 // restored when the search stops, when the object is destroyed, at exit and
 // on SIGINT, SIGTERM and SIGHUP.
+//
+// While a search runs (between start and stop, with or without a terminal),
+// SIGINT and SIGTERM do not kill the program: they arrive as a waiting
+// "key" that `interrupt_signal` recognises, so the search prints its
+// position like for a key press and then ends with status 128 + signal.  A
+// second signal before the search has seen the first ends the program at
+// once.
 #pragma once
 
 #include <atomic>
@@ -36,6 +43,12 @@ class Keyboard {
   int getch() { return pending_.exchange(-1, std::memory_order_acq_rel); }
   // Test hook: makes a key wait as if it had been typed.
   void inject(int key) { pending_.store(key & 0xff, std::memory_order_release); }
+
+  // The key value by which a signal arrives, and back.
+  static constexpr int kSignalKey = 0x100;
+  static int interrupt_signal(int key) { return key >= kSignalKey ? key - kSignalKey : 0; }
+  // Called from the signal handler: true when a running search takes it.
+  bool deliver_signal(int sig) noexcept;
 
  private:
   void reader();

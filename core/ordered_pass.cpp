@@ -20,10 +20,17 @@ int search_threads() {
 
 OrderedPass::OrderedPass(int workers) : workers_(workers < 1 ? 1 : workers) {}
 
+void OrderedPass::close_unit(Cursor& cur) {
+  if (!cur.running) return;
+  cur.running = false;
+  cur.units_run.emplace_back(cur.unit, cur.candidates);
+  cur.candidates = 0;
+}
+
 OrderedPass::Gate OrderedPass::enter_unit(Cursor& cur) {
   const std::uint64_t i = cur.seen++;
   if (cur.running) {
-    cur.running = false;
+    close_unit(cur);
     cur.claimed = next_.fetch_add(1, std::memory_order_relaxed);
   }
   if (abort_.load(std::memory_order_relaxed) ||
@@ -55,6 +62,7 @@ bool OrderedPass::slow_checkpoint(Cursor& cur) {
 }
 
 void OrderedPass::found(Cursor& cur) {
+  close_unit(cur);
   std::lock_guard<std::mutex> lock(mu_);
   if (cur.unit < best_.load()) {
     best_.store(cur.unit, std::memory_order_release);
@@ -78,6 +86,7 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
   for (Cursor& cur : cursors) {
     threads.emplace_back([&, this] {
       work(cur);
+      close_unit(cur);
       std::lock_guard<std::mutex> lock(mu_);
       ++finished_;
       coord_cv_.notify_all();
@@ -115,6 +124,16 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
   }
   for (std::thread& t : threads) t.join();
   cursors_.clear();
+  // Units before the clear all ran to their end; of the clear's unit count
+  // the candidates up to the clear; units after it do not count.
+  const std::uint64_t best = best_.load();
+  in_order_ = run_ = 0;
+  for (const Cursor& cur : cursors) {
+    for (const auto& [unit, n] : cur.units_run) {
+      run_ += n;
+      if (unit < best || (unit == best && cur.worker == best_worker_)) in_order_ += n;
+    }
+  }
   if (failure) std::rethrow_exception(failure);
 }
 

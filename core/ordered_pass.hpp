@@ -41,6 +41,10 @@ class OrderedPass {
     std::uint64_t unit = kNone;  // the unit being run
     bool running = false;
     bool parked = false;
+    // Candidates run in the current unit: the engine adds one per run.
+    std::uint64_t candidates = 0;
+    // (unit, candidates run in it) for every unit this worker entered.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> units_run;
   };
 
   enum class Gate { Run, Skip, Stop };
@@ -72,9 +76,14 @@ class OrderedPass {
   // After run: the earliest unit with a clear and the worker that found it.
   std::uint64_t best_unit() const { return best_.load(); }
   int best_worker() const { return best_worker_; }
+  // Candidates in search order up to the clear (or all, without one), the
+  // same for every number of workers; and every candidate actually run.
+  std::uint64_t candidates_in_order() const { return in_order_; }
+  std::uint64_t candidates_run() const { return run_; }
 
  private:
   bool slow_checkpoint(Cursor& cur);
+  static void close_unit(Cursor& cur);
   void update_attention();
 
   const int workers_;
@@ -84,6 +93,8 @@ class OrderedPass {
   std::atomic<bool> pausing_{false};
   std::atomic<bool> abort_{false};
   int best_worker_ = -1;
+  std::uint64_t in_order_ = 0;
+  std::uint64_t run_ = 0;
 
   std::mutex mu_;
   std::condition_variable workers_cv_;  // parked workers wait here

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "keyboard.hpp"
+#include "ordered_pass.hpp"
 
 namespace solver {
 
@@ -40,6 +41,7 @@ int run_program(int argc, char** argv, const ProgramInfo& info, void (*body)(Con
   keys.open_terminal();
   Console c{std::cin, std::cout, keys};
   c.enc = choose_encoding_from_environment(std::cerr);
+  c.threads = search_threads();
   int status = 0;
   try {
     body(c);

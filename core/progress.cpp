@@ -52,11 +52,13 @@ void pause(Console& c, std::u8string_view error_line) {
   if (was_running) c.keys.start();
 }
 
-void on_key(Console& c, const Grid& g, const Limits& lim, const std::function<void()>& print_position,
-            std::u8string_view pause_error_line, bool hint) {
+void on_key(Console& c, const Grid& g, const Limits& lim,
+            const std::function<void()>& print_position, std::u8string_view pause_error_line,
+            bool hint) {
   printtime(c, g, lim);
   print_position();
   const int key = c.keys.getch();
+  if (const int sig = Keyboard::interrupt_signal(key)) throw ProgramExit{128 + sig};
   if (key == 'p') pause(c, pause_error_line);
   if (hint) message(c);
 }

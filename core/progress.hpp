@@ -27,10 +27,14 @@ void pause(Console& c, std::u8string_view error_line);
 
 // The poll made once per candidate: when a key waits, print the time lines
 // and the search position, take the key, pause on "p", then print the hint
-// (when `hint` is set).
-inline bool key_waiting(const Console& c) { return c.keys.kbhit(); }
-void on_key(Console& c, const Grid& g, const Limits& lim, const std::function<void()>& print_position,
-            std::u8string_view pause_error_line, bool hint);
+// (when `hint` is set).  An interrupt (SIGINT, SIGTERM during the search)
+// shows the position the same way and ends with status 128 + signal.
+inline bool key_waiting(const Console& c) {
+  return c.keys.kbhit();
+}
+void on_key(Console& c, const Grid& g, const Limits& lim,
+            const std::function<void()>& print_position, std::u8string_view pause_error_line,
+            bool hint);
 
 // The clear: time lines, the solution, "<steps>steps!! clear!!", status 0.
 [[noreturn]] void report_clear(Console& c, const Grid& g, const Limits& lim, int steps,

@@ -2,6 +2,7 @@
 // the gray-cell rule and target collection.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "grid.hpp"
@@ -41,6 +42,8 @@ struct Robot {
   // need not clear the grid: values of earlier runs all lie below `base`.
   long long l[27][27] = {};
   long long base = 0;
+  // Commands begun by the runs before the current one.
+  std::uint64_t commands = 0;
 
   void bind(const Grid& g, int step_limit, int gray_limit) {
     grid = &g;
@@ -55,6 +58,7 @@ struct Robot {
 
   // The reset before every run.
   void reset() {
+    commands += static_cast<std::uint64_t>(steps);
     base += steps + 1;
     steps = 0;
     vect = 1;

@@ -12,7 +12,7 @@ namespace solver::testing {
 
 RunResult run_program(const std::string& program, const std::vector<std::string>& args,
                       const std::string& input, const std::vector<std::string>& env,
-                      int timeout_seconds) {
+                      int timeout_seconds, int send_signal, int signal_after_ms) {
   RunResult result;
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0 ||
@@ -45,7 +45,10 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     close(in_fd);
     in_fd = -1;
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::chrono::seconds(timeout_seconds);
+  const auto signal_at = start + std::chrono::milliseconds(signal_after_ms);
+  bool signalled = send_signal == 0;
   int out_fd = out_pipe[0], err_fd = err_pipe[0];
   while (out_fd >= 0 || err_fd >= 0) {
     pollfd fds[3];
@@ -53,7 +56,11 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     if (out_fd >= 0) fds[n++] = {out_fd, POLLIN, 0};
     if (err_fd >= 0) fds[n++] = {err_fd, POLLIN, 0};
     if (in_fd >= 0) fds[n++] = {in_fd, POLLOUT, 0};
-    const int r = poll(fds, static_cast<nfds_t>(n), 100);
+    const int r = poll(fds, static_cast<nfds_t>(n), 10);
+    if (!signalled && std::chrono::steady_clock::now() >= signal_at) {
+      kill(pid, send_signal);
+      signalled = true;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       result.timed_out = true;

@@ -31,6 +31,7 @@ struct Synthetic {
         volatile int spin = 0;
         for (int s = 0; s < spin_per_candidate; ++s) spin = spin + s;
         position[cur.worker].store(cand);
+        ++cur.candidates;
         if (clears.count(cand)) {
           found_at[cur.worker] = cand;
           pass.found(cur);
@@ -51,6 +52,8 @@ TEST(OrderedPass, EarliestClearWinsWhateverTheThreadCount) {
     pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return false; }, [](int) {});
     ASSERT_EQ(pass.best_unit(), 120u) << threads;
     EXPECT_EQ(s.found_at[pass.best_worker()], 120 * 40 + 39);
+    EXPECT_EQ(pass.candidates_in_order(), 120u * 40 + 40);
+    EXPECT_GE(pass.candidates_run(), pass.candidates_in_order());
     for (int u = 0; u < 120; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
   }
 }
@@ -60,6 +63,8 @@ TEST(OrderedPass, NoClearRunsEveryUnitOnce) {
   OrderedPass pass(4);
   pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return false; }, [](int) {});
   EXPECT_EQ(pass.best_unit(), OrderedPass::kNone);
+  EXPECT_EQ(pass.candidates_in_order(), 400u * 40);
+  EXPECT_EQ(pass.candidates_run(), 400u * 40);
   for (int u = 0; u < s.units; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
 }
 

@@ -1,10 +1,12 @@
+#include "progress.hpp"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "console_harness.hpp"
 #include "input.hpp"
-#include "progress.hpp"
 
 namespace solver {
 namespace {
@@ -77,7 +79,8 @@ TEST_F(Progress, KeyShowsThePositionAndTheHint) {
   ConsoleHarness h;
   h.keys.inject('a');
   ASSERT_TRUE(key_waiting(h.c));
-  on_key(h.c, g, lim, [&] { h.c.ascii("POSITION\n"); }, kInputErrorLine, true);
+  on_key(
+      h.c, g, lim, [&] { h.c.ascii("POSITION\n"); }, kInputErrorLine, true);
   EXPECT_FALSE(key_waiting(h.c));
   EXPECT_EQ(h.out.str(),
             "0001,100msteps,50mlastfail,20bytes\nTue Dec  8 15:43:33 2026\nPOSITION\n"
@@ -87,13 +90,42 @@ TEST_F(Progress, KeyShowsThePositionAndTheHint) {
 TEST_F(Progress, KeyPPausesBeforeTheHint) {
   ConsoleHarness h("x\nr\n");
   h.keys.inject('p');
-  on_key(h.c, g, lim, [&] { h.c.ascii("POSITION\n"); }, kInputErrorLine, false);
+  on_key(
+      h.c, g, lim, [&] { h.c.ascii("POSITION\n"); }, kInputErrorLine, false);
   EXPECT_EQ(h.out.str(),
             "0001,100msteps,50mlastfail,20bytes\nTue Dec  8 15:43:33 2026\nPOSITION\n"
             "r：再開，q:終了\n");
   ConsoleHarness upper("");
   upper.keys.inject('P');  // not "p": no pause
-  on_key(upper.c, g, lim, [] {}, kInputErrorLine, false);
+  on_key(
+      upper.c, g, lim, [] {}, kInputErrorLine, false);
+}
+
+TEST_F(Progress, InterruptShowsThePositionAndEndsWith128PlusSignal) {
+  for (const int sig : {SIGINT, SIGTERM}) {
+    ConsoleHarness h("r\n");
+    h.keys.start();
+    ASSERT_TRUE(h.keys.deliver_signal(sig));
+    ASSERT_TRUE(key_waiting(h.c));
+    try {
+      on_key(
+          h.c, g, lim, [&] { h.c.ascii("POSITION\n"); }, kInputErrorLine, true);
+      FAIL();
+    } catch (const ProgramExit& e) {
+      EXPECT_EQ(e.status, 128 + sig);
+    }
+    h.keys.stop();
+    EXPECT_EQ(h.out.str(),
+              "0001,100msteps,50mlastfail,20bytes\nTue Dec  8 15:43:33 2026\nPOSITION\n");
+  }
+}
+
+TEST_F(Progress, SecondSignalBeforeTheSearchReactsIsNotTaken) {
+  ConsoleHarness h;
+  h.keys.inject('a');
+  EXPECT_TRUE(h.keys.deliver_signal(SIGINT));  // replaces the waiting key
+  EXPECT_FALSE(h.keys.deliver_signal(SIGINT));
+  EXPECT_EQ(Keyboard::interrupt_signal(h.keys.getch()), SIGINT);
 }
 
 TEST_F(Progress, ClearReportEndsWithStatusZero) {
