@@ -63,6 +63,13 @@ void on_key(Console& c, const Grid& g, const Limits& lim,
   if (hint) message(c);
 }
 
+void record_stats(Console& c, std::uint64_t candidates, std::uint64_t runs, const Robot& robot) {
+  if (c.stats == nullptr) return;
+  c.stats->candidates = candidates;
+  c.stats->runs = runs;
+  c.stats->commands = robot.commands + static_cast<std::uint64_t>(robot.steps);
+}
+
 void report_clear(Console& c, const Grid& g, const Limits& lim, int steps,
                   const std::function<void()>& print_solution) {
   printtime(c, g, lim);

@@ -8,6 +8,7 @@
 #include "console.hpp"
 #include "grid.hpp"
 #include "keyboard.hpp"
+#include "robot.hpp"
 #include "limits.hpp"
 
 namespace solver {
@@ -35,6 +36,9 @@ inline bool key_waiting(const Console& c) {
 void on_key(Console& c, const Grid& g, const Limits& lim,
             const std::function<void()>& print_position, std::u8string_view pause_error_line,
             bool hint);
+
+// Hands the search's counts to whoever asked through the console.
+void record_stats(Console& c, std::uint64_t candidates, std::uint64_t runs, const Robot& robot);
 
 // The clear: time lines, the solution, "<steps>steps!! clear!!", status 0.
 [[noreturn]] void report_clear(Console& c, const Grid& g, const Limits& lim, int steps,

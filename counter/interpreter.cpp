@@ -11,7 +11,10 @@ void CounterSearch::simulate() {
   robot.reset();
   args[0].assign(aa.code);
   expand(0, T);
-  if (robot.cleared) report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(0); });
+  if (robot.cleared) {
+    record_stats(c, candidates, runs, robot);
+    report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(0); });
+  }
 }
 
 int CounterSearch::expand(int level, int n) {

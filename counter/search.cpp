@@ -24,6 +24,7 @@ void CounterSearch::search() {
     getnewj();
   } while (get_newlength() != -1);
   c.keys.stop();
+  record_stats(c, candidates, runs, robot);
   printtime(c, grid, lim);
   c.ascii("search_end\n");
   c.endl();

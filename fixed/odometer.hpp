@@ -79,6 +79,7 @@ void FixedSearch<N>::innermost() {
     ++simulated;
     if (on_candidate) on_candidate(*this);
     if (simulate() == RunEnd::Cleared) {
+      record_stats(c, simulated, simulated, robot);
       report_clear(c, grid, lim, robot.steps, [&] { PRINT_CODE(0); });
     }
     if (key_waiting(c))

@@ -23,6 +23,7 @@ void FixedSearch<N>::search() {
     if (get_newlength() == -1) break;
   }
   c.keys.stop();
+  record_stats(c, simulated, simulated, robot);
   printtime(c, grid, lim);
   c.out << "search_end\n" << std::endl;
 }

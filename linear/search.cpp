@@ -11,6 +11,7 @@ namespace solver {
 void LinearSearch::main_flow() {
   dialogue();
   search();
+  record_stats(c, runs, runs, robot);
   c.ascii("search_end");
   c.endl();
 }
@@ -18,7 +19,10 @@ void LinearSearch::main_flow() {
 void LinearSearch::run_candidate() {
   simulate();
   if (on_run) on_run(*this);
-  if (robot.cleared) report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(); });
+  if (robot.cleared) {
+    record_stats(c, runs, runs, robot);
+    report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(); });
+  }
   if (key_waiting(c))
     on_key(
         c, grid, lim, [this] { PRINT_CODE(); }, kInputErrorLineShort, false);

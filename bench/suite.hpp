@@ -1,0 +1,24 @@
+// The searches of the benchmark, each typed as its dialogue.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console.hpp"
+
+namespace solver::bench {
+
+struct BenchCase {
+  std::string program;
+  std::string map;
+  int bytes;
+  int msteps;
+  int mlastfail;
+  std::string dialogue;
+  void (*body)(Console&);
+  std::string label;
+};
+
+const std::vector<BenchCase>& suite();
+
+}  // namespace solver::bench
