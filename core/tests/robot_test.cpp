@@ -1,8 +1,10 @@
+#include "robot.hpp"
+
 #include <gtest/gtest.h>
 
 #include "catalogue.hpp"
 #include "console_harness.hpp"
-#include "robot.hpp"
+#include "reference_programs.hpp"
 
 namespace solver {
 namespace {
@@ -162,6 +164,39 @@ TEST(Robot, PlainExecutionSkipsOtherCharactersAndStopsAtTheFirstFailure) {
   EXPECT_EQ(jikkoujj(run.r, "rrrr"), -1);
   EXPECT_EQ(run.r.steps, 3);
   EXPECT_EQ(run.r.vect, 1);
+}
+
+TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
+  for (const auto& ref : testdata::kReferencePrograms) {
+    const Grid g = load(ref.id);
+    for (const bool prune : {false, true}) {
+      FreshRun at(g, ref.msteps, ref.mlastfail);
+      at.r.prune = prune;
+      at.r.reset();
+      EXPECT_EQ(jikkoujj(at.r, ref.commands), -1) << ref.id;
+      EXPECT_TRUE(at.r.cleared) << ref.id;
+      EXPECT_EQ(at.r.steps, static_cast<int>(ref.commands.size())) << ref.id;
+      FreshRun short_of(g, ref.msteps - 1, ref.mlastfail);
+      short_of.r.prune = prune;
+      short_of.r.reset();
+      jikkoujj(short_of.r, ref.commands);
+      EXPECT_FALSE(short_of.r.cleared) << ref.id;
+    }
+  }
+}
+
+TEST(Robot, PruningStopsOnlyRunsThatCannotClear) {
+  // Map 0004: eight targets.  With 20 steps allowed, eight targets are
+  // still reachable in principle until fewer commands than targets are left.
+  const Grid g = load("0004");
+  FreshRun run(g, 20, 0);
+  run.r.prune = true;
+  run.r.reset();
+  EXPECT_EQ(jikkoujj(run.r, "rrrrrrrrrrrr"), 0);  // the 12th still leaves 8 commands
+  EXPECT_EQ(run.r.turn_right(), -1);              // 7 commands for 8 targets
+  FreshRun literal(g, 20, 0);
+  EXPECT_EQ(jikkoujj(literal.r, "rrrrrrrrrrrrrrrrrrr"), 0);
+  EXPECT_EQ(literal.r.turn_right(), -1);  // only the step limit
 }
 
 }  // namespace
