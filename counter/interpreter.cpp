@@ -12,7 +12,7 @@ void CounterSearch::simulate() {
   args[0].assign(aa.code);
   expand(0, T);
   if (robot.cleared) {
-    record_stats(c, candidates, runs, robot);
+    record();
     report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(0); });
   }
 }

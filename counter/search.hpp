@@ -7,13 +7,17 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console.hpp"
 #include "grid.hpp"
 #include "limits.hpp"
+#include "ordered_pass.hpp"
 #include "robot.hpp"
+#include "runs.hpp"
 #include "slots.hpp"
 
 namespace solver {
@@ -46,9 +50,14 @@ struct CounterSearch {
   // is not touched by the deeper levels.  Reused from run to run.
   std::array<std::string, kCounterLastT + 2> args;
 
-  // Test hooks: candidates evaluated, runs made, and a callback before each run.
+  // The runs of the search, compiled and sharing their beginnings.
+  CounterRuns fast;
+  // Step count of the clear found by run_candidate().
+  int clear_steps = 0;
+
+  // Test hooks: candidates evaluated in search order, and a callback before
+  // the runs of each candidate that is run (fast.runs counts the runs).
   std::uint64_t candidates = 0;
-  std::uint64_t runs = 0;
   std::function<void(CounterSearch&)> on_run;
 
   // Binds the robot to the grid and the limits and reserves the argument
@@ -66,16 +75,24 @@ struct CounterSearch {
   // ends the program earlier by ProgramExit).
   void search();
 
-  // The four nested levels of the slot odometer, [1] outermost, [3] innermost.
-  void getnewj();
-  void getnewa();
-  void getnewaa();
-  void getnewjj();
+  // One length distribution: the slot odometer, [1] outermost, then [2],
+  // [4], and [3] innermost.  Alone (pass null) every candidate is evaluated;
+  // as a worker of `pass` only the units it claims are run.  False when the
+  // worker has to stop (a clear, or everything left lies after one).
+  bool walk(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk);
+  bool walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk);
+  // The distribution on several threads; false when it is better run alone.
+  bool parallel_pass();
   // One candidate: its runs for every T (unless neither [1] nor [3] uses X),
   // then the key poll.
   void evaluate();
+  // The runs of the current candidate; true when one clears (T and
+  // clear_steps then tell which and how).
+  bool run_candidate();
+  // Counts for the statistics, the workers' runs included.
+  void record();
 
-  // Interpreter: one run of the current candidate with the current T.
+  // Plain interpreter: one run of the current candidate with the current T.
   void simulate();
   int expand(int level, int n);  // the procedure a with X = args[level] and count n
   int jikkou(std::string_view code, std::string_view x);
@@ -85,6 +102,10 @@ struct CounterSearch {
 
   // Template line, the four slot lines, "T=" and the count.
   void PRINT_CODE(int mode);
+
+ private:
+  // Worker states of the parallel passes, made at the first one.
+  std::vector<std::unique_ptr<CounterSearch>> workers_;
 };
 
 // The whole program after the argument check: dialogues, then the search.
