@@ -29,7 +29,6 @@ void LinearSearch::dialogue() {
   lim.templatebytes = 0;  // the byte count is kept as entered
   newbytes = static_cast<long long>(lim.bytes) - static_cast<long long>(j.size()) -
              static_cast<long long>(jj.size()) - 8;
-  robot.bind(grid, lim.msteps, lim.mlastfail);
 }
 
 }  // namespace solver

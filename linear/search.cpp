@@ -1,64 +1,184 @@
 #include "search.hpp"
 
+#include <algorithm>
 #include <ostream>
 
+#include "decide.hpp"
 #include "input.hpp"
 #include "keyboard.hpp"
+#include "ordered_pass.hpp"
 #include "progress.hpp"
 
 namespace solver {
 
+namespace {
+
+// The (A, C) pairs of one E in search order, each with its range of B and of
+// D.  The literal loops run A from newbytes down to -newbytes and C the same
+// way, passing over A = -1, A = 0, C = 0, |A| + |C| != newbytes; B over -255
+// .. 255 with B of the sign opposite to A and A·E+B < E; D over -255 .. 255
+// with C·E+D <= 255 and D >= 0 when C <= 0.  What is left is, for each A, C
+// = +m then -m (m = newbytes - |A| > 0) and two ranges.  `visit` returns
+// true to end the walk.  Products are formed in 64 bits: |A|, |C| and E all
+// fit in 32 bits.
+template <class Visit>
+bool for_pairs(long long newbytes, int E, Visit&& visit) {
+  for (long long a = newbytes; a >= -newbytes; --a) {
+    if (a == -1 || a == 0) continue;
+    const long long m = newbytes - (a < 0 ? -a : a);
+    if (m <= 0) continue;
+    const long long blo = a > 0 ? -255 : 1;
+    const long long bhi = std::min<long long>(a > 0 ? -1 : 255, E * (1 - a) - 1);
+    if (blo > bhi) continue;
+    for (const long long cv : {m, -m}) {
+      const long long dlo = cv <= 0 ? 0 : -255;
+      const long long dhi = std::min<long long>(255, 255 - cv * E);
+      if (dlo > dhi) continue;
+      if (visit(static_cast<int>(a), static_cast<int>(cv), static_cast<int>(blo),
+                static_cast<int>(bhi), static_cast<int>(dlo), static_cast<int>(dhi))) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void LinearSearch::main_flow() {
   dialogue();
   search();
-  record_stats(c, runs, runs, robot);
+  record();
   c.ascii("search_end");
   c.endl();
 }
 
-void LinearSearch::run_candidate() {
-  simulate();
-  if (on_run) on_run(*this);
-  if (robot.cleared) {
-    record_stats(c, runs, runs, robot);
-    report_clear(c, grid, lim, robot.steps, [this] { PRINT_CODE(); });
-  }
-  if (key_waiting(c))
-    on_key(
-        c, grid, lim, [this] { PRINT_CODE(); }, kInputErrorLineShort, false);
+void LinearSearch::prepare() {
+  w.j = compile_fragment(j);
+  w.jj = compile_fragment(jj);
+  w.robot.bind(grid, lim.msteps, lim.mlastfail, prune);
+  workers.clear();
+  if (c.threads > 1) workers.resize(static_cast<std::size_t>(c.threads), w);
 }
 
-// Five nested loops, outermost first; a value that fails a test is passed
-// over.  Products with E are formed in 64 bits, so no entry can overflow.
+void LinearSearch::record() {
+  runs = w.candidates;
+  simulated = w.simulated;
+  record_stats(c, runs, simulated, Robot{});
+  if (c.stats != nullptr) c.stats->commands = commands + w.robot.commands();
+}
+
+void LinearSearch::report(const LinearWorker& winner) {
+  w.A = winner.A;
+  w.B = winner.B;
+  w.C = winner.C;
+  w.D = winner.D;
+  w.E = winner.E;
+  record();
+  report_clear(c, grid, lim, winner.clear_steps, [this] { PRINT_CODE(); });
+}
+
+bool LinearSearch::search_e_serial(LinearWorker& wk) {
+  const auto done = [this](int, int) {
+    if (key_waiting(c))
+      on_key(
+          c, grid, lim, [this] { PRINT_CODE(); }, kInputErrorLineShort, false);
+    return false;
+  };
+  return for_pairs(newbytes, wk.E, [&](int a, int cv, int blo, int bhi, int dlo, int dhi) {
+    wk.A = a;
+    wk.C = cv;
+    for (int b = blo; b <= bhi; ++b) {
+      wk.B = b;
+      if (wk.decide(dlo, dhi, done) == Decided::Cleared) return true;
+    }
+    return false;
+  });
+}
+
+// One E on several threads.  The units are runs of consecutive B values of
+// one (A, C) pair, numbered in search order; every worker walks the same
+// units and decides those it claims.  The earliest unit with a clear wins,
+// and within it the first clear in order, so the solution and the count of
+// candidates before it are those of the serial search.
+bool LinearSearch::search_e_parallel(int threads) {
+  long long groups = 0;
+  for_pairs(newbytes, w.E, [&](int, int, int blo, int bhi, int, int) {
+    groups += bhi - blo + 1;
+    return false;
+  });
+  if (groups < 16LL * threads) return search_e_serial(w);
+  const int block = static_cast<int>(std::clamp<long long>(groups / (256LL * threads), 1, 16));
+
+  for (LinearWorker& wk : workers) {
+    wk.E = w.E;
+    wk.on_candidate = nullptr;
+  }
+  std::vector<std::uint64_t> simulated_before(workers.size());
+  for (std::size_t i = 0; i < workers.size(); ++i) simulated_before[i] = workers[i].simulated;
+
+  OrderedPass pass(threads);
+  pass.run(
+      [&](OrderedPass::Cursor& cur) {
+        LinearWorker& wk = workers[static_cast<std::size_t>(cur.worker)];
+        const auto done = [&](int, int) { return pass.checkpoint(cur); };
+        for_pairs(newbytes, wk.E, [&](int a, int cv, int blo, int bhi, int dlo, int dhi) {
+          for (int b0 = blo; b0 <= bhi; b0 += block) {
+            const OrderedPass::Gate gate = pass.enter_unit(cur);
+            if (gate == OrderedPass::Gate::Stop) return true;
+            if (gate == OrderedPass::Gate::Skip) continue;
+            wk.A = a;
+            wk.C = cv;
+            for (int b = b0; b <= bhi && b < b0 + block; ++b) {
+              wk.B = b;
+              const std::uint64_t before = wk.candidates;
+              const Decided r = wk.decide(dlo, dhi, done);
+              cur.candidates += wk.candidates - before;
+              if (r == Decided::Cleared) {
+                pass.found(cur);
+                return true;
+              }
+              if (r == Decided::Stopped) return true;
+            }
+          }
+          return false;
+        });
+      },
+      [this] { return key_waiting(c); },
+      [&](int earliest) {
+        if (earliest >= 0) {
+          const LinearWorker& wk = workers[static_cast<std::size_t>(earliest)];
+          w.A = wk.A;
+          w.B = wk.B;
+          w.C = wk.C;
+          w.D = wk.D;
+        }
+        on_key(
+            c, grid, lim, [this] { PRINT_CODE(); }, kInputErrorLineShort, false);
+      });
+
+  w.candidates += pass.candidates_in_order();
+  for (std::size_t i = 0; i < workers.size(); ++i)
+    w.simulated += workers[i].simulated - simulated_before[i];
+  commands = 0;
+  for (const LinearWorker& wk : workers) commands += wk.robot.commands();
+  if (pass.best_unit() == OrderedPass::kNone) return false;
+  report(workers[static_cast<std::size_t>(pass.best_worker())]);
+}
+
+// Every E from startE down to 0, outermost first; within an E the pairs,
+// then B, then D, as the literal loops run them.
 void LinearSearch::search() {
+  prepare();
   c.keys.start();
   for (int e = startE; e >= 0; --e) {
-    E = e;
-    c.out << E << std::endl;
+    w.E = e;
+    c.out << e << std::endl;
     printtime(c, grid, lim);
-    for (long long a = newbytes; a >= -newbytes; --a) {
-      if (a == -1 || a == 0) continue;
-      A = static_cast<int>(a);
-      // C runs down over [-newbytes, newbytes], passing over 0 and every value
-      // with |A| + |C| != newbytes: what is left is +m, then -m.
-      const long long m = newbytes - (a < 0 ? -a : a);
-      if (m <= 0) continue;
-      for (const long long cv : {m, -m}) {
-        C = static_cast<int>(cv);
-        for (int b = -255; b <= 255; ++b) {
-          if (A <= 0 && b <= 0) continue;
-          if (A >= 0 && b >= 0) continue;
-          if (static_cast<long long>(A) * E + b >= E) continue;
-          B = b;
-          for (int d = -255; d <= 255; ++d) {
-            if (static_cast<long long>(C) * E + d > 255) continue;
-            if (C <= 0 && d < 0) continue;
-            D = d;
-            run_candidate();
-          }
-        }
-      }
-    }
+    // Only an E whose runs move the robot is worth the threads.
+    const bool moves = e >= 1 && e <= kMaxArgument && !(w.j.empty() && w.jj.empty());
+    const bool cleared = c.threads > 1 && moves ? search_e_parallel(c.threads) : search_e_serial(w);
+    if (cleared) report(w);
   }
   c.keys.stop();
 }

@@ -44,9 +44,10 @@ TEST(LinearDialogue, AsksFragmentsThenFourIntegers) {
   EXPECT_EQ(b.s.lim.mlastfail, 7);
   EXPECT_EQ(b.s.startE, 3);
   EXPECT_EQ(b.s.newbytes, 14 - 3 - 0 - 8);
-  EXPECT_EQ(b.s.robot.msteps, 200);
-  EXPECT_EQ(b.s.robot.mlastfail, 7);
-  EXPECT_EQ(b.s.robot.grid, &b.s.grid);
+  b.s.prepare();
+  EXPECT_EQ(b.s.w.robot.msteps, 200);
+  EXPECT_EQ(b.s.w.robot.mlastfail, 7);
+  EXPECT_EQ(b.s.w.j.size(), 3u);
 }
 
 TEST(LinearDialogue, RefusesFragmentsWithOtherLetters) {
@@ -77,7 +78,7 @@ TEST(LinearDialogue, EightBytesWithEmptyFragmentsLeaveNoBudget) {
   Bench b("0001 0 0 8 10 0 2\n");
   b.s.main_flow();
   EXPECT_EQ(b.s.newbytes, 0);
-  EXPECT_EQ(b.s.runs, 0u);
+  EXPECT_EQ(b.s.w.candidates, 0u);
   const std::string out = b.h.out.str();
   const std::string head = "0001,10msteps,0mlastfail,8bytes\n";
   const std::string tail = "2\n" + head + testing::kTime + "1\n" + head + testing::kTime + "0\n" +

@@ -33,7 +33,7 @@ struct Bench {
 
   // Loads a map and sets the fragments and limits as the dialogue would.
   void setup(std::string_view map, std::string j, std::string jj, int bytes, int msteps,
-             int mlastfail, int startE) {
+             int mlastfail, int startE, bool prune = false) {
     load_map(h.c, s.grid, map);
     s.grid.mapname = "0001";
     h.out.str("");
@@ -45,16 +45,16 @@ struct Bench {
     s.startE = startE;
     s.newbytes = static_cast<long long>(bytes) - static_cast<long long>(s.j.size()) -
                  static_cast<long long>(s.jj.size()) - 8;
-    s.robot.bind(s.grid, msteps, mlastfail);
-    s.robot.reset();
+    s.prune = prune;
+    s.prepare();
   }
 
   void candidate(int a, int b, int c, int d, int e) {
-    s.A = a;
-    s.B = b;
-    s.C = c;
-    s.D = d;
-    s.E = e;
+    s.w.A = a;
+    s.w.B = b;
+    s.w.C = c;
+    s.w.D = d;
+    s.w.E = e;
   }
 
   ConsoleHarness h;

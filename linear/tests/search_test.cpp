@@ -35,7 +35,7 @@ struct Recorder {
   std::tuple<int, int, int, int> last{};
   bool ordered = true;  // (B, D) strictly increasing within each pair
 
-  void operator()(const LinearSearch& s) {
+  void operator()(const LinearWorker& s) {
     if (s.E != only_e) return;
     if (pairs.empty() || pairs.back().A != s.A || pairs.back().C != s.C) {
       pairs.push_back({s.A, s.C});
@@ -61,7 +61,7 @@ Recorder record(int newbytes, int e) {
   Bench b;
   b.setup(open_map(), "", "", newbytes + 8, 100, 0, e);
   Recorder rec(e);
-  b.s.on_run = [&rec](const LinearSearch& s) {
+  b.s.w.on_candidate = [&rec](const LinearWorker& s) {
     if (s.E != rec.only_e) throw Enough{};
     rec(s);
   };
@@ -93,7 +93,7 @@ TEST(LinearEnumeration, BudgetThreeAtEZeroRunsButNeverMoves) {
   b.setup(open_map(), "s", "r", 3 + 2 + 8, 100, 0, 0);
   Recorder rec{0};
   bool moved = false;
-  b.s.on_run = [&](const LinearSearch& s) {
+  b.s.w.on_candidate = [&](const LinearWorker& s) {
     rec(s);
     moved = moved || s.robot.steps != 0;
   };
@@ -103,7 +103,7 @@ TEST(LinearEnumeration, BudgetThreeAtEZeroRunsButNeverMoves) {
                                {1, 2, 255 * 511, -255, -1, -255, 255},
                                {1, -2, 255 * 256, -255, -1, 0, 255}};
   EXPECT_EQ(rec.pairs, want);
-  EXPECT_EQ(b.s.runs, 391170u);
+  EXPECT_EQ(b.s.w.candidates, 391170u);
   EXPECT_FALSE(moved);
   EXPECT_TRUE(rec.ordered);
 }
@@ -155,7 +155,7 @@ TEST(LinearEnumeration, SameOrderAsTheLiteralLoops) {
     b.setup(open_map(), "", "", nb + 8, 100, 0, e);
     std::size_t i = 0;
     bool same = true;
-    b.s.on_run = [&](const LinearSearch& s) {
+    b.s.w.on_candidate = [&](const LinearWorker& s) {
       if (s.E != e) throw Enough{};
       same = same && i < want.size() && want[i] == std::make_tuple(s.E, s.A, s.B, s.C, s.D);
       ++i;
@@ -180,7 +180,7 @@ TEST(LinearEnumeration, SmallBudgetsOnlyPrintEveryE) {
     Bench b;
     b.setup(open_map(), "", "", bytes, 30, 2, 3);
     b.s.search();
-    EXPECT_EQ(b.s.runs, 0u) << bytes;
+    EXPECT_EQ(b.s.w.candidates, 0u) << bytes;
     EXPECT_EQ(b.h.out.str(),
               e_lines(3, "0001,30msteps,2mlastfail," + std::to_string(bytes) + "bytes\n"))
         << bytes;
@@ -188,7 +188,7 @@ TEST(LinearEnumeration, SmallBudgetsOnlyPrintEveryE) {
   Bench none;
   none.setup(open_map(), "s", "r", 20, 30, 2, -1);
   none.s.search();
-  EXPECT_EQ(none.s.runs, 0u);
+  EXPECT_EQ(none.s.w.candidates, 0u);
   EXPECT_EQ(none.h.out.str(), "");
 }
 
@@ -200,7 +200,7 @@ TEST(LinearEnumeration, KeyShowsThePositionWithoutAHint) {
   const std::string head = "0001,30msteps,2mlastfail,10bytes\n";
   EXPECT_EQ(b.h.out.str(), "0\n" + head + kTime + head + kTime +
                                "a(T):[1]a(1T+-255)[2]a(1T+-255), a(0)\n[1]=\n[2]=\n");
-  EXPECT_EQ(b.s.runs, 255u * (511 + 256));
+  EXPECT_EQ(b.s.w.candidates, 255u * (511 + 256));
 }
 
 // Ends a search by a "p" key and "q": the first candidate is printed.
@@ -215,7 +215,7 @@ std::string first_candidate(const std::string& j, const std::string& jj, int byt
   } catch (const ProgramExit& e) {
     EXPECT_EQ(e.status, 0);
   }
-  if (runs) *runs = b.s.runs;
+  if (runs) *runs = b.s.w.candidates;
   const std::string out = b.h.out.str();
   const std::string head = "0001,100msteps,0mlastfail," + std::to_string(bytes) + "bytes\n";
   const std::string start = std::to_string(startE) + "\n" + head + kTime + head + kTime;
@@ -230,14 +230,16 @@ TEST(LinearEnumeration, LargeEntriesDoNotOverflow) {
   std::uint64_t runs = 0;
   EXPECT_EQ(first_candidate("s", "r", 13, 2000000000, &runs),
             "a(T):[1]a(1T+-255)[2]a(-2T+0), a(2000000000)\n[1]=s\n[2]=r\n");
-  EXPECT_EQ(runs, 1u);
+  // The key is taken once the D of the first B are decided: they all fail
+  // together (the main-line argument is above 255), D from 0 to 255.
+  EXPECT_EQ(runs, 256u);
   EXPECT_EQ(first_candidate("s", "r", 2000000000, 0),
             "a(T):[1]a(1999999989T+-255)[2]a(1T+-255), a(0)\n[1]=s\n[2]=r\n");
   // The lowest byte count: the budget is far below the 32-bit range.
   Bench low;
   low.setup(open_map(), "ss", "r", -2147483647 - 1, 100, 0, 1);
   low.s.search();
-  EXPECT_EQ(low.s.runs, 0u);
+  EXPECT_EQ(low.s.w.candidates, 0u);
   EXPECT_EQ(low.s.newbytes, -2147483648LL - 11);
 }
 
