@@ -21,6 +21,7 @@
 #include "console.hpp"
 #include "grid.hpp"
 #include "limits.hpp"
+#include "ordered_pass.hpp"
 #include "robot.hpp"
 #include "slots.hpp"
 
@@ -65,9 +66,12 @@ struct FixedSearch {
   std::array<code_parts, kSlots> res;   // the resumption candidate
   std::array<int, kSlots> fixlen{};     // fixed length of each fixed slot
 
-  // Test hooks: the number of candidates run, and an optional observer
-  // called with the search just before each candidate is run.
+  // Test hooks: the number of candidates in search order (through a clear),
+  // the runs actually simulated by every worker, and an optional observer
+  // called with the search just before each candidate is run (single-thread
+  // walks only).
   std::uint64_t simulated = 0;
+  std::uint64_t runs = 0;
   std::function<void(const FixedSearch&)> on_candidate;
 
   // Start-up dialogues (dialogues.hpp).
@@ -86,10 +90,18 @@ struct FixedSearch {
   void print_length();
 
   // Odometer (odometer.hpp): getnewj runs every candidate of a distribution.
-  void getnewj() { level<0>(); }
+  void getnewj() {
+    walk = Walk::Serial;
+    stop_walk = false;
+    level<0>();
+  }
   template <int K>
   void level();
   void innermost();
+
+  // Parallel search (parallel.hpp): one distribution as an ordered pass.
+  bool worth_a_pass();
+  void parallel_pass();
 
   // Judgements (judgements.hpp): 0 go on, -1 reject.
   int jhantei() const;
@@ -98,10 +110,17 @@ struct FixedSearch {
   int chantei() const;
   int closing_hantei() const;  // cchantei, bbhantei or aahantei
 
-  // Interpreter (interpreter.hpp).
-  RunEnd simulate();
-  int jikkou0();
-  int jikkou();
+  // Interpreter (interpreter.hpp).  The commands a run begins after the
+  // main-line prefix depend only on the slots outside the prefix and the
+  // prefix's length, so they are built once into `stream` (start_stream)
+  // and every main-line fragment of that length runs against them
+  // (run_candidate).  simulate() does both, for one candidate.
+  RunEnd simulate() {
+    start_stream();
+    return run_candidate();
+  }
+  void start_stream();
+  RunEnd run_candidate();
 
   // Output (output.hpp).
   void PRINT_CODE(int detail);
@@ -124,8 +143,45 @@ struct FixedSearch {
   static int step(code_parts& p);
 
   RunEnd run_end() const { return robot.cleared ? RunEnd::Cleared : RunEnd::Failed; }
+
+  // The command stream after the main-line prefix ('s', 'r', 'l'), built
+  // level by level as runs need it.  It holds the commands from number
+  // stream_base on; `room` is the number of commands the step limit leaves
+  // after the prefix (the last one is refused).
+  enum class StreamEnd { Open, Limit, FixedPoint, Idle };
+  static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
+  std::vector<char> stream;  // stream_len bytes in use
+  std::size_t stream_len = 0;
+  std::size_t stream_base = 0;
+  std::size_t room = 0;
+  StreamEnd stream_end = StreamEnd::Open;
+  bool first_call_done = false;
+  bool swap_pending = false;
+  bool letters = false;
+  bool body_moves = false;
+  unsigned live = 0;
+  int idle = 0;
+  std::size_t emitted() const { return stream_base + stream_len; }
+  void extend_stream();
+  bool emit(const char* p, std::size_t n);
   template <typename Bound>
-  int run_body(const Bound& bound);
+  void emit_body(const Bound& bound);
+
+  // How the odometer walks: every candidate (Serial), counting the units of
+  // a distribution (Count), or as a worker of an ordered pass (Worker).
+  enum class Walk { Serial, Count, Worker };
+  Walk walk = Walk::Serial;
+  bool stop_walk = false;
+  std::uint64_t nodes = 0;        // combinations of the outer slots reached
+  std::uint64_t group = 1;        // combinations of the outer slots per unit
+  std::uint64_t count_limit = 0;  // Count: stop once this many are reached
+  bool unit_runs = false;         // Worker: the current unit is this worker's
+  OrderedPass* pass = nullptr;
+  OrderedPass::Cursor* cursor = nullptr;
+  std::vector<FixedSearch> workers;   // the main search's worker states
+  std::uint64_t worker_commands = 0;  // commands begun by finished passes
+  bool enter_combination();
+  std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   void recursion_with_letters(const std::string& source, ArgValue& dest, std::size_t budget);
   bool idle_level_ends_run(int& idle, bool letters_in_values);

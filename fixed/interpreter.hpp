@@ -44,6 +44,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine.hpp"
 
@@ -76,50 +77,49 @@ FixedSearch<N>::FixedSearch(Console& console, const Grid& g, const Limits& limit
   }
 }
 
+// Appends commands to the stream; false once the stream is full (its last
+// command is the one the step limit refuses).
+template <int N>
+bool FixedSearch<N>::emit(const char* p, std::size_t n) {
+  const std::size_t left = room - emitted();
+  const std::size_t take = std::min(n, left);
+  const std::size_t need = stream_len + take;
+  if (need > stream.size()) stream.resize(std::max(need, 2 * stream.size()));
+  std::memcpy(stream.data() + stream_len, p, take);
+  stream_len = need;
+  if (take == left) {
+    stream_end = StreamEnd::Limit;
+    return false;
+  }
+  return true;
+}
+
+// One call: the body with each parameter letter standing for bound(p).
+// Characters other than commands (letters in values) are skipped, as the
+// plain execution skips them.
 template <int N>
 template <typename Bound>
-int FixedSearch<N>::run_body(const Bound& bound) {
+void FixedSearch<N>::emit_body(const Bound& bound) {
+  using interpreter_detail::is_command;
   const code_parts& j = slot[kBody];
   const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
   for (std::size_t i = 0; i < n; ++i) {
-    int rc = 0;
-    switch (j.code[i]) {
-      case 's':
-        rc = robot.go_straight();
-        break;
-      case 'r':
-        rc = robot.turn_right();
-        break;
-      case 'l':
-        rc = robot.turn_left();
-        break;
-      case 'X':
-        rc = jikkoujj(robot, bound(0));
-        break;
-      case 'Y':
-        if constexpr (N >= 2) rc = jikkoujj(robot, bound(1));
-        break;
-      case 'Z':
-        if constexpr (N >= 3) rc = jikkoujj(robot, bound(2));
-        break;
-      default:
-        break;
+    const char ch = j.code[i];
+    if (is_command(ch)) {
+      if (!emit(&ch, 1)) return;
+      continue;
     }
-    if (rc == -1) return -1;
+    const int p = ch - 'X';
+    if (p < 0 || p >= N) continue;
+    const std::string_view v = bound(p);
+    if (!letters) {
+      if (!emit(v.data(), v.size())) return;
+      continue;
+    }
+    for (const char vc : v) {
+      if (is_command(vc) && !emit(&vc, 1)) return;
+    }
   }
-  return 0;
-}
-
-// The first call: X, Y, Z stand for the main-line argument fragments.
-template <int N>
-int FixedSearch<N>::jikkou0() {
-  return run_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
-}
-
-// Later calls: X, Y, Z stand for the values built for this call.
-template <int N>
-int FixedSearch<N>::jikkou() {
-  return run_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
 }
 
 // Builds the next call's argument from an argument slot and the previous
@@ -128,32 +128,33 @@ int FixedSearch<N>::jikkou() {
 // full rule's cut keeps these same characters).
 template <int N>
 void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::size_t budget) {
-  using interpreter_detail::append_bytes;
-  dest.clear();
+  // The value's size first, so that it is written with one resize and
+  // block copies.
+  std::size_t size = 0;
   for (const char ch : source) {
-    switch (ch) {
-      case 's':
-      case 'r':
-      case 'l':
-        if (dest.size() >= budget) return;
-        append_bytes(dest, &ch, 1, budget);
-        break;
-      case 'X':
-      case 'Y':
-      case 'Z': {
-        const int p = ch - 'X';
-        if (p >= N) break;  // not a parameter of this template: skipped
-        const ArgValue& o = old[static_cast<std::size_t>(p)];
-        const std::size_t room = budget - dest.size();
-        if (o.size() >= room) {
-          append_bytes(dest, o.data(), room, budget);
-          return;
-        }
-        append_bytes(dest, o.data(), o.size(), budget);
-        break;
-      }
-      default:
-        break;
+    const int p = ch - 'X';
+    if (p >= 0 && p < N) {
+      size += old[static_cast<std::size_t>(p)].size();
+    } else if (p < 0 || p >= 3) {
+      size += interpreter_detail::is_command(ch) ? 1 : 0;
+    }
+    if (size >= budget) break;
+  }
+  size = std::min(size, budget);
+  if (size > dest.capacity()) dest.reserve(std::max(size, std::min(budget, 2 * dest.capacity())));
+  dest.resize(size);
+  char* out = dest.data();
+  std::size_t at = 0;
+  for (const char ch : source) {
+    if (at == size) return;
+    const int p = ch - 'X';
+    if (p >= 0 && p < N) {
+      const ArgValue& o = old[static_cast<std::size_t>(p)];
+      const std::size_t take = std::min(o.size(), size - at);
+      if (take != 0) std::memcpy(out + at, o.data(), take);
+      at += take;
+    } else if (interpreter_detail::is_command(ch)) {
+      out[at++] = ch;
     }
   }
 }
@@ -268,48 +269,125 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
   if (non_empty) dest.push_back('.');
 }
 
+// Starts the stream for the current slots: the prefix [N+2] has
+// size(code) commands, so the step limit leaves msteps - size commands after
+// it (refused or not).
 template <int N>
-RunEnd FixedSearch<N>::simulate() {
+void FixedSearch<N>::start_stream() {
+  stream_len = 0;
+  stream_base = 0;
+  const auto prefix = static_cast<long long>(slot[kMain].code.size());
+  const long long left = static_cast<long long>(robot.msteps) - prefix;
+  room = left > 0 ? static_cast<std::size_t>(left) : 0;
+  stream_end = room == 0 ? StreamEnd::Limit : StreamEnd::Open;
+  first_call_done = false;
+}
+
+// Appends the commands of one more call.  The budget of a level is
+// msteps - steps, and while a run is alive its steps are the prefix's
+// commands plus the stream's, so every run reaching this level sees the
+// same values.
+template <int N>
+void FixedSearch<N>::extend_stream() {
+  if (!first_call_done) {
+    // The first call: X, Y, Z stand for the main-line argument fragments.
+    first_call_done = true;
+    letters = false;
+    for (int p = 0; p < N; ++p) {
+      const code_parts& m = slot[kMainArg + p];
+      letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
+    }
+    emit_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
+    if (stream_end != StreamEnd::Open) return;
+    for (int p = 0; p < N; ++p) {
+      const code_parts& m = slot[kMainArg + p];
+      old[p].assign(m.code.begin(), m.code.end());
+    }
+    const code_parts& j = slot[kBody];
+    body_moves = j.scount != 0 || j.turncount != 0;
+    live = live_parameters();
+    for (int p = 0; p < N; ++p) {
+      if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
+    }
+    idle = 0;
+    swap_pending = false;
+    return;
+  }
+  // Later calls: the previous values become `old` only now, so that `value`
+  // keeps the values of the last call built (a test hook).
+  if (swap_pending) std::swap(value, old);
+  swap_pending = true;
+  // At least 1: the stream is not full.
+  const std::size_t budget = room - emitted();
+  bool all_empty = true;
+  for (int p = 0; p < N; ++p) {
+    const std::string& source = slot[kArg + p].code;
+    if ((live >> p & 1U) == 0) {
+      build_emptiness_only(slot[kArg + p], value[p]);
+    } else if (letters) {
+      recursion_with_letters(source, value[p], budget);
+    } else {
+      recursion(source, value[p], budget);
+    }
+    all_empty = all_empty && value[p].empty();
+  }
+  if (all_empty && !body_moves) {
+    stream_end = StreamEnd::FixedPoint;
+    return;
+  }
+  const std::size_t before = emitted();
+  emit_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
+  if (stream_end != StreamEnd::Open) return;
+  if (emitted() != before) {
+    idle = 0;
+  } else if (idle_level_ends_run(idle, letters)) {
+    stream_end = StreamEnd::Idle;
+  }
+}
+
+// One candidate: the main-line prefix, then the stream, built further when
+// the run reaches its end.  A run that outgrows the window drops the
+// commands already run; a later run that needs them rebuilds the stream.
+template <int N>
+RunEnd FixedSearch<N>::run_candidate() {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
-  if (jikkou0() == -1) return run_end();
-  bool letters = false;
-  for (int p = 0; p < N; ++p) {
-    const code_parts& m = slot[kMainArg + p];
-    old[p].assign(m.code.begin(), m.code.end());
-    letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
-  }
-  const code_parts& j = slot[kBody];
-  const bool body_moves = j.scount != 0 || j.turncount != 0;
-  const unsigned live = live_parameters();
-  for (int p = 0; p < N; ++p) {
-    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
-  }
-  int idle = 0;
+  if (stream_base != 0) start_stream();
+  std::size_t i = 0;
   for (;;) {
-    // At least 1: every command so far left steps below msteps.
-    const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
-    bool all_empty = true;
-    for (int p = 0; p < N; ++p) {
-      const std::string& source = slot[kArg + p].code;
-      if ((live >> p & 1U) == 0) {
-        build_emptiness_only(slot[kArg + p], value[p]);
-      } else if (letters) {
-        recursion_with_letters(source, value[p], budget);
-      } else {
-        recursion(source, value[p], budget);
+    const char* cmd = stream.data();
+    const std::size_t n = stream_len;
+    for (; i < n; ++i) {
+      int rc;
+      switch (cmd[i]) {
+        case 's':
+          rc = robot.go_straight();
+          break;
+        case 'r':
+          rc = robot.turn_right();
+          break;
+        default:
+          rc = robot.turn_left();
+          break;
       }
-      all_empty = all_empty && value[p].empty();
+      if (rc == -1) return run_end();
     }
-    if (all_empty && !body_moves) return RunEnd::FixedPoint;
-    const int before = robot.steps;
-    if (jikkou() == -1) return run_end();
-    if (robot.steps != before) {
-      idle = 0;
-    } else if (idle_level_ends_run(idle, letters)) {
-      return RunEnd::Idle;
+    switch (stream_end) {
+      case StreamEnd::Open:
+        break;
+      case StreamEnd::FixedPoint:
+        return RunEnd::FixedPoint;
+      case StreamEnd::Idle:
+        return RunEnd::Idle;
+      case StreamEnd::Limit:
+        return RunEnd::Failed;  // not reached: its last command is refused
     }
-    std::swap(value, old);
+    if (stream_len >= kStreamWindow) {
+      stream_base += stream_len;
+      stream_len = 0;
+      i = 0;
+    }
+    extend_stream();
   }
 }
 

@@ -60,9 +60,44 @@ void FixedSearch<N>::level() {
     code_parts& p = slot[odometer_detail::level_slot<N>(K)];
     getsss(p);
     do {
-      if (judge<K>() != -1) level<K + 1>();
+      if (judge<K>() != -1) {
+        // The last outer level: one combination of every slot but the
+        // main-line prefix.
+        if constexpr (K == kSlots - 2) {
+          if (enter_combination()) level<K + 1>();
+        } else {
+          level<K + 1>();
+        }
+        if (stop_walk) return;
+      }
     } while (step<K>(p) != -1);
   }
+}
+
+// At each combination of the outer slots: true when its candidates are to be
+// run by this walk.
+template <int N>
+bool FixedSearch<N>::enter_combination() {
+  switch (walk) {
+    case Walk::Serial:
+      return true;
+    case Walk::Count:
+      if (++nodes >= count_limit) stop_walk = true;
+      return false;
+    case Walk::Worker:
+      break;
+  }
+  // Every `group` combinations make one unit; every worker walks the same
+  // combinations, so the units are the same for all.
+  if (nodes++ % group == 0) {
+    const OrderedPass::Gate gate = pass->enter_unit(*cursor);
+    if (gate == OrderedPass::Gate::Stop) {
+      stop_walk = true;
+      return false;
+    }
+    unit_runs = gate == OrderedPass::Gate::Run;
+  }
+  return unit_runs;
 }
 
 template <int N>
@@ -75,11 +110,31 @@ void FixedSearch<N>::innermost() {
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
   }
+  start_stream();
+  if (walk == Walk::Worker) {
+    do {
+      ++runs;
+      ++cursor->candidates;
+      if (run_candidate() == RunEnd::Cleared) {
+        // The slots keep the clearing candidate for the report.
+        pass->found(*cursor);
+        stop_walk = true;
+        return;
+      }
+      if (pass->checkpoint(*cursor)) {
+        stop_walk = true;
+        return;
+      }
+    } while (getnew0(jj) != -1);
+    return;
+  }
   do {
     ++simulated;
+    ++runs;
     if (on_candidate) on_candidate(*this);
-    if (simulate() == RunEnd::Cleared) {
-      record_stats(c, simulated, simulated, robot);
+    if (run_candidate() == RunEnd::Cleared) {
+      record_stats(c, simulated, runs, robot);
+      if (c.stats != nullptr) c.stats->commands += worker_commands;
       report_clear(c, grid, lim, robot.steps, [&] { PRINT_CODE(0); });
     }
     if (key_waiting(c))

@@ -8,22 +8,31 @@
 #include "judgements.hpp"
 #include "odometer.hpp"
 #include "output.hpp"
+#include "parallel.hpp"
 
 namespace solver {
 
 template <int N>
 void FixedSearch<N>::search() {
   get_firstlength();
+  // Runs that can no longer collect every target stop early; which
+  // candidate clears first and its step count stay the same.
+  robot.prune = true;
   c.keys.start();
   for (;;) {
     if (lenhantei() != -1) {
       print_length();
-      getnewj();
+      if (worth_a_pass()) {
+        parallel_pass();
+      } else {
+        getnewj();
+      }
     }
     if (get_newlength() == -1) break;
   }
   c.keys.stop();
-  record_stats(c, simulated, simulated, robot);
+  record_stats(c, simulated, runs, robot);
+  if (c.stats != nullptr) c.stats->commands += worker_commands;
   printtime(c, grid, lim);
   c.out << "search_end\n" << std::endl;
 }

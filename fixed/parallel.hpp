@@ -1,0 +1,121 @@
+// The search of one length distribution on several threads.
+//
+// The combinations of the outer slots (every slot but the main-line prefix)
+// are walked in search order by every worker, each with its own copy of the
+// search state; consecutive combinations are grouped into units of about
+// kUnitCandidates candidates, and OrderedPass hands the units out in order.
+// A worker runs the candidates of the units it claims exactly as the
+// single-threaded search does, and stops at its first clear; the clear of the
+// earliest unit is the first clear in search order, so it is reported (after
+// the pass) with the same candidate, step count and candidate count as with
+// one thread.
+#pragma once
+
+#include <algorithm>
+
+#include "engine.hpp"
+#include "input.hpp"
+#include "progress.hpp"
+
+namespace solver {
+
+namespace parallel_detail {
+
+// Candidates a unit aims at: large enough that claiming a unit (one atomic
+// increment) costs nothing next to it, small enough to spread a pass.
+inline constexpr std::uint64_t kUnitCandidates = 512;
+// A pass is worth its threads only with this many units per worker.
+inline constexpr std::uint64_t kUnitsPerWorker = 4;
+
+}  // namespace parallel_detail
+
+// Main-line fragments of the prefix's length: fragments over s, r, l without
+// the turn runs rr, rl, lr or lll (at most kUnitCandidates are told apart).
+// Only the size of the units depends on it.
+template <int N>
+std::uint64_t FixedSearch<N>::prefixes() const {
+  const code_parts& jj = slot[kMain];
+  if (jj.fixed == 1) return 1;
+  // Fragments ending in s (or empty), r, l after a non-l, ll.
+  std::uint64_t end_s = 1, end_r = 0, end_l = 0, end_ll = 0;
+  for (int i = 0; i < jj.length; ++i) {
+    const std::uint64_t s = end_s + end_r + end_l + end_ll;
+    const std::uint64_t r = end_s;
+    const std::uint64_t l = end_s;
+    const std::uint64_t ll = end_l;
+    const std::uint64_t cap = parallel_detail::kUnitCandidates;
+    end_s = std::min(s, cap);
+    end_r = std::min(r, cap);
+    end_l = std::min(l, cap);
+    end_ll = std::min(ll, cap);
+  }
+  return std::min(end_s + end_r + end_l + end_ll, parallel_detail::kUnitCandidates);
+}
+
+// Chooses the unit size and tells whether the current distribution is large
+// enough for a parallel pass.  The distribution holding a resumption start
+// always runs on this thread.
+template <int N>
+bool FixedSearch<N>::worth_a_pass() {
+  if (c.threads <= 1 || lim.restart == 1) return false;
+  group = std::max<std::uint64_t>(1, parallel_detail::kUnitCandidates / prefixes());
+  count_limit = group * parallel_detail::kUnitsPerWorker * static_cast<std::uint64_t>(c.threads);
+  walk = Walk::Count;
+  nodes = 0;
+  stop_walk = false;
+  level<0>();
+  walk = Walk::Serial;
+  stop_walk = false;
+  return nodes >= count_limit;
+}
+
+template <int N>
+void FixedSearch<N>::parallel_pass() {
+  const int threads = c.threads;
+  if (workers.empty()) {
+    workers.reserve(static_cast<std::size_t>(threads));
+    for (int w = 0; w < threads; ++w) workers.emplace_back(c, grid, lim);
+  }
+  OrderedPass ordered(threads);
+  for (FixedSearch& w : workers) {
+    w.slot = slot;
+    w.lim = lim;
+    w.robot.prune = robot.prune;
+    w.walk = Walk::Worker;
+    w.stop_walk = false;
+    w.nodes = 0;
+    w.group = group;
+    w.unit_runs = false;
+    w.runs = 0;
+    w.pass = &ordered;
+  }
+  const auto print_position = [this] { PRINT_CODE(0); };
+  ordered.run(
+      [this](OrderedPass::Cursor& cur) {
+        FixedSearch& w = workers[static_cast<std::size_t>(cur.worker)];
+        w.cursor = &cur;
+        w.level<0>();
+      },
+      [this] { return key_waiting(c); },
+      [&](int earliest) {
+        // With every worker finished the key waits for the next poll.
+        if (earliest < 0) return;
+        slot = workers[static_cast<std::size_t>(earliest)].slot;
+        on_key(c, grid, lim, print_position, kInputErrorLine, true);
+      });
+  simulated += ordered.candidates_in_order();
+  runs += ordered.candidates_run();
+  worker_commands = 0;
+  for (const FixedSearch& w : workers) {
+    worker_commands += w.robot.commands + static_cast<std::uint64_t>(w.robot.steps);
+  }
+  if (ordered.best_unit() != OrderedPass::kNone) {
+    const FixedSearch& w = workers[static_cast<std::size_t>(ordered.best_worker())];
+    slot = w.slot;
+    record_stats(c, simulated, runs, robot);
+    if (c.stats != nullptr) c.stats->commands += worker_commands;
+    report_clear(c, grid, lim, w.robot.steps, print_position);
+  }
+}
+
+}  // namespace solver
