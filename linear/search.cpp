@@ -23,7 +23,10 @@ namespace {
 // fit in 32 bits.
 template <class Visit>
 bool for_pairs(long long newbytes, int E, Visit&& visit) {
-  for (long long a = newbytes; a >= -newbytes; --a) {
+  // A > 1 + 254/E leaves no B: A·E+B < E needs B <= E·(1-A)-1 < -255.  The
+  // walk starts below those A, which matters when newbytes is large.
+  const long long top = E > 0 ? std::min(newbytes, 1 + 254LL / E) : newbytes;
+  for (long long a = top; a >= -newbytes; --a) {
     if (a == -1 || a == 0) continue;
     const long long m = newbytes - (a < 0 ? -a : a);
     if (m <= 0) continue;
@@ -102,10 +105,13 @@ bool LinearSearch::search_e_serial(LinearWorker& wk) {
 // and within it the first clear in order, so the solution and the count of
 // candidates before it are those of the serial search.
 bool LinearSearch::search_e_parallel(int threads) {
+  // Groups of candidates (one B each) in this E, counted as far as the
+  // choice of unit size needs.
+  const long long enough = 256LL * 16 * threads;
   long long groups = 0;
   for_pairs(newbytes, w.E, [&](int, int, int blo, int bhi, int, int) {
     groups += bhi - blo + 1;
-    return false;
+    return groups >= enough;
   });
   if (groups < 16LL * threads) return search_e_serial(w);
   const int block = static_cast<int>(std::clamp<long long>(groups / (256LL * threads), 1, 16));
