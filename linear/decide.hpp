@@ -6,12 +6,11 @@
 //   a(t0 = E), a(t1 = A·t0+B), a(t2 = A·t1+B), ...
 // each running [1] first, until an argument leaves 1..255 (or the depth
 // limit is passed).  That chain, and the [2] of its last call when the call
-// below it returns at once, is run once; the robot is marked there and each
-// D continues from the mark (LinearRobot::restore gives back exactly the
-// state the run had), climbing the chain back up:
+// below it returns at once, is run once for the group; the rest of each
+// run climbs the chain back up from there:
 //   a(C·t_k+D) [2] a(C·t_{k-1}+D) ... [2] a(C·t0+D).
-// Each candidate therefore makes exactly the commands of its own full run,
-// in the same order, and ends the same way with the same step count.
+// Each candidate makes exactly the commands of its own full run, in the same
+// order, and ends the same way with the same step count.
 #pragma once
 
 #include "search.hpp"
@@ -63,21 +62,88 @@ Decided LinearWorker::decide(int dlo, int dhi, Done&& done) {
   // It returns at once (t <= 0): the last chain call goes on with [2].
   if (robot.run(jj) != 0) return robot.cleared ? cleared_at(dlo) : rest(dlo);
 
-  const LinearRobot::Mark mark = robot.mark();
-  const int levels = static_cast<int>(chain.size());
-  for (int d = dlo; d <= dhi; ++d) {
-    robot.restore(mark);
-    ++simulated;
-    D = d;
-    // Level i of the chain is the call at depth i + 1; its right-hand call
-    // is at depth i + 2.
-    int rc = f(static_cast<long long>(C) * chain[levels - 1] + d, levels + 1);
-    for (int i = levels - 2; i >= 0 && rc == 0; --i) {
-      rc = robot.run(jj);
-      if (rc == 0) rc = f(static_cast<long long>(C) * chain[i] + d, i + 2);
+  // From here on the D of the group are carried together as long as their
+  // runs make the same commands.  Every argument is A·u+B or C·u+D of an
+  // earlier one, so it is affine in D: alpha + beta·D.  A call's outcome
+  // depends only on whether its argument is <= 0, in 1..255 or above 255,
+  // which is monotone in D; when the D of the range fall into different
+  // classes the range is cut, the robot marked, and the pieces are run one
+  // after the other in increasing D, each from the mark.  Within a piece all
+  // D run the very same commands, so they end the same way: the first D of
+  // the first piece that clears is the first D that clears, with the same
+  // step count, and a piece that does not clear decides all of its D.
+  //
+  // Calls still to be made after the current one form a list: each entry
+  // runs [2] and then calls a(C·u+D).  The chain above supplies the first
+  // entries; the list is persistent (entries are never changed), so a piece
+  // run later takes it as it was at the cut.
+  nodes.clear();
+  for (int i = 0; i < static_cast<int>(chain.size()) - 1; ++i)
+    nodes.push_back({chain[static_cast<std::size_t>(i)], 0, i + 2, i - 1});
+  int head = static_cast<int>(nodes.size()) - 1;
+  long long alpha = static_cast<long long>(C) * chain.back();
+  long long beta = 1;
+  depth = static_cast<int>(chain.size()) + 1;  // the right-hand call of the last level
+  int lo = dlo;
+  int hi = dhi;
+  pending.clear();
+  // 0: the argument is <= 0; 1: in 1..255; 2: above 255.
+  const auto cls = [](long long t) { return t <= 0 ? 0 : t <= kMaxArgument ? 1 : 2; };
+  for (;;) {
+    // One path, the same for every D in lo..hi: a(alpha + beta·D) at depth.
+    for (;;) {
+      if (depth > kMaxDepth) break;
+      const int k = cls(alpha + beta * lo);
+      if (cls(alpha + beta * hi) != k) {
+        int good = lo;  // the class is k from lo to good, then another
+        int bad = hi;
+        while (bad - good > 1) {
+          const int mid = good + (bad - good) / 2;
+          (cls(alpha + beta * mid) == k ? good : bad) = mid;
+        }
+        pending.push_back({robot.mark(), head, nodes.size(), alpha, beta, depth, good + 1, hi});
+        hi = good;
+      }
+      if (lo == hi) {  // a single D: the argument as a number
+        alpha += beta * lo;
+        beta = 0;
+      }
+      if (k == 2) break;
+      if (k == 0) {
+        // The call returns at once; the next entry of the list goes on.
+        if (head < 0) break;  // the main-line call is complete
+        const Node n = nodes[static_cast<std::size_t>(head)];
+        head = n.parent;
+        if (robot.run(jj) != 0) break;
+        alpha = static_cast<long long>(C) * n.alpha;
+        beta = static_cast<long long>(C) * n.beta + 1;
+        depth = n.depth;
+        continue;
+      }
+      // 1..255: [1], then the left-hand call; [2] and the right-hand call
+      // wait in the list.  (alpha and beta stay small: at most 255 + 254·255
+      // and 254 when the piece holds two D or more.)
+      if (robot.run(j) != 0) break;
+      nodes.push_back({alpha, beta, depth + 1, head});
+      head = static_cast<int>(nodes.size()) - 1;
+      alpha = static_cast<long long>(A) * alpha + B;
+      beta = static_cast<long long>(A) * beta;
+      ++depth;
     }
-    if (robot.cleared) return cleared_at(d);
-    if (decide_group(d, d, done)) return Decided::Stopped;
+    if (robot.cleared) return cleared_at(lo);
+    if (decide_group(lo, hi, done)) return Decided::Stopped;
+    if (pending.empty()) break;
+    const Piece& p = pending.back();
+    robot.restore(p.mark);
+    head = p.head;
+    nodes.resize(p.nodes);
+    alpha = p.alpha;
+    beta = p.beta;
+    depth = p.depth;
+    lo = p.lo;
+    hi = p.hi;
+    pending.pop_back();
+    ++simulated;
   }
   return Decided::None;
 }

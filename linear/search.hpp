@@ -68,6 +68,22 @@ struct LinearWorker {
   template <class Done>
   bool decide_group(int first, int last, Done& done);
   std::vector<long long> chain;  // arguments of the left-hand chain
+  // A call still to make: [2], then a(C·u+D) at `depth`, u = alpha + beta·D;
+  // `parent` is the entry after it (-1: none).
+  struct Node {
+    long long alpha, beta;
+    int depth, parent;
+  };
+  std::vector<Node> nodes;
+  // A range of D cut off to be run later from a mark.
+  struct Piece {
+    LinearRobot::Mark mark;
+    int head;
+    std::size_t nodes;
+    long long alpha, beta;
+    int depth, lo, hi;
+  };
+  std::vector<Piece> pending;
 };
 
 // The whole state of one linear search.
