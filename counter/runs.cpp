@@ -1,6 +1,7 @@
 #include "runs.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace solver {
 
@@ -31,6 +32,7 @@ double fragment_count(int length, bool with_x) {
 
 void CounterRuns::bind(const Grid& g, const Limits& lim, bool prune) {
   int targets = 0;
+  target_cells_.clear();
   for (int x = 0; x < 27; ++x) {
     for (int y = 0; y < 27; ++y) {
       const int i = x * 27 + y;
@@ -45,6 +47,7 @@ void CounterRuns::bind(const Grid& g, const Limits& lim, bool prune) {
         case 'o':
           kind_[i] = kTarget;
           target_[i] = static_cast<std::int16_t>(targets++);
+          target_cells_.push_back(i);
           break;
         default:
           kind_[i] = kFloor;
@@ -135,6 +138,18 @@ bool CounterRuns::exec(Walker& w, const std::vector<std::uint8_t>& ops,
   return true;
 }
 
+int CounterRuns::forward_need(const Walker& w) const {
+  const int x = w.cell / 27;
+  const int y = w.cell % 27;
+  int nearest = 27 * 2;
+  for (std::size_t t = 0; t < target_cells_.size(); ++t) {
+    if ((w.got[t >> 6] >> (t & 63)) & 1) continue;
+    const int cell = target_cells_[t];
+    nearest = std::min(nearest, std::abs(cell / 27 - x) + std::abs(cell % 27 - y));
+  }
+  return nearest + (mappts_ - w.getpts) - 1;
+}
+
 void CounterRuns::compile(std::string_view code, std::vector<std::uint8_t>& ops) {
   ops.clear();
   for (const char ch : code) {
@@ -161,6 +176,7 @@ void CounterRuns::build_prefix(const code_parts& j, const code_parts& a, const c
   compile(j.code, jops_);
   compile(a.code, aops_);
   compile(aa.code, x_[0]);
+  x_forward_[0] = static_cast<int>(std::count(x_[0].begin(), x_[0].end(), kS));
   Walker w;
   w.cell = start_;
   set_limit(w);
@@ -194,8 +210,11 @@ void CounterRuns::build_prefix(const code_parts& j, const code_parts& a, const c
       p.kind = Begin::Fail;
       break;
     }
+    x_forward_[static_cast<std::size_t>(t)] =
+        static_cast<int>(std::count(next.begin(), next.end(), kS));
     p.kind = Begin::Open;
     p.state = w;
+    p.need = forward_need(w);
   }
   // A beginning that ends the run ends every longer run the same way.
   for (++t; t <= kLastT; ++t) prefix_[static_cast<std::size_t>(t)].kind = Begin::Fail;
@@ -207,16 +226,26 @@ int CounterRuns::run(const code_parts& j, const code_parts& a, const code_parts&
                      const code_parts& aa, int& steps) {
   if (!prefix_ready_) build_prefix(j, a, aa);
   compile(jj.code, jjops_);
+  const long long jj_forward = std::count(jjops_.begin(), jjops_.end(), kS);
+  const long long jj_x = std::count(jjops_.begin(), jjops_.end(), kX);
+  long long end_forward = 0;  // "s" commands in the end of the run for t
   for (int t = 1; t <= kLastT; ++t) {
     const Prefix& p = prefix_[static_cast<std::size_t>(t)];
     // Once a beginning fails without a clear, the runs for this and every
     // larger T stop at the same command: none of them can clear.
     if (p.kind == Begin::Fail) break;
-    ++runs;
     if (p.kind == Begin::Clear) {
+      ++runs;
       steps = p.state.steps;
       return t;
     }
+    end_forward += jj_forward + jj_x * x_forward_[static_cast<std::size_t>(t) - 1];
+    // Only a forward command moves the robot, by one cell: from `state` the
+    // end of the run collects nothing more than its "s" commands allow, so
+    // with fewer than `need` of them this run cannot clear.  It would end
+    // without a clear; skipping it changes no result.
+    if (end_forward < p.need) continue;
+    ++runs;
     Walker w = p.state;
     cleared_ = false;
     bool ended = false;

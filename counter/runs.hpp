@@ -64,6 +64,10 @@ class CounterRuns {
   struct Prefix {
     Begin kind = Begin::Fail;
     Walker state;
+    // Forward commands the end of the run needs at least to clear from
+    // `state`: the nearest uncollected target's distance, then one per
+    // other target left.
+    int need = 0;
   };
 
   void set_limit(Walker& w) const;
@@ -72,8 +76,11 @@ class CounterRuns {
   void build_prefix(const code_parts& j, const code_parts& a, const code_parts& aa);
   static void compile(std::string_view code, std::vector<std::uint8_t>& ops);
 
+  int forward_need(const Walker& w) const;
+
   std::array<Cell, 27 * 27> kind_{};
   std::array<std::int16_t, 27 * 27> target_{};
+  std::vector<int> target_cells_;  // by target number
   int start_ = 0;
   int mappts_ = 0;
   int msteps_ = 0;
@@ -84,6 +91,7 @@ class CounterRuns {
   bool prefix_ready_ = false;
   std::array<Prefix, kLastT + 1> prefix_{};
   std::array<std::vector<std::uint8_t>, kLastT + 1> x_;  // X0 .. X19, as far as built
+  std::array<int, kLastT + 1> x_forward_{};              // their "s" counts
   std::vector<std::uint8_t> jops_, aops_, jjops_;
 };
 

@@ -12,9 +12,6 @@ namespace solver {
 
 namespace {
 
-// Distributions with fewer candidates than this run on one thread: starting
-// the workers would cost more than it saves.
-constexpr double kParallelMinCandidates = 4096;
 // Units wanted per worker, so that the last units end close together.
 constexpr double kUnitsPerWorker = 64;
 
@@ -147,7 +144,7 @@ bool CounterSearch::parallel_pass() {
                          fragment_count(aa.length, false);
   const double per_triple = fragment_count(jj.length, true);
   const double total = triples * per_triple;
-  if (total < kParallelMinCandidates) return false;
+  if (total < parallel_min_candidates) return false;
   // Few triples: cut their [3] loops too.  Only once a candidate has been
   // run (T is 20), so that a worker starting inside a loop knows its T.
   std::uint64_t chunk = 0;
@@ -155,6 +152,17 @@ bool CounterSearch::parallel_pass() {
   if (triples < wanted && T == kCounterLastT + 1) {
     const double size = std::max(1.0, std::floor(total / wanted));
     if (size < per_triple) chunk = static_cast<std::uint64_t>(size);
+  }
+
+  // A key that came while the last distribution ended: the position is the
+  // first candidate of this one, before which everything has been run.
+  if (key_waiting(c)) {
+    getsss(j);
+    getsss(a);
+    getsss(jj);
+    getsss(aa);
+    on_key(
+        c, grid, lim, [&] { PRINT_CODE(0); }, kInputErrorLine, true);
   }
 
   while (static_cast<int>(workers_.size()) < threads) {
@@ -173,6 +181,8 @@ bool CounterSearch::parallel_pass() {
     w.T = T;
   }
 
+  ++parallel_passes;
+  if (chunk != 0) ++cut_passes;
   OrderedPass pass(threads);
   pass.run(
       [&](OrderedPass::Cursor& cur) {

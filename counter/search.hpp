@@ -55,6 +55,14 @@ struct CounterSearch {
   // Step count of the clear found by run_candidate().
   int clear_steps = 0;
 
+  // Distributions with fewer candidates run on one thread: starting the
+  // workers would cost more than it saves.  Tests lower it.
+  double parallel_min_candidates = 4096;
+  // Test hooks: distributions searched on the workers, and those of them
+  // whose [3] loops were cut into several units.
+  int parallel_passes = 0;
+  int cut_passes = 0;
+
   // Test hooks: candidates evaluated in search order, and a callback before
   // the runs of each candidate that is run (fast.runs counts the runs).
   std::uint64_t candidates = 0;
