@@ -214,7 +214,7 @@ void CounterRuns::build_prefix(const code_parts& j, const code_parts& a, const c
         static_cast<int>(std::count(next.begin(), next.end(), kS));
     p.kind = Begin::Open;
     p.state = w;
-    p.need = forward_need(w);
+    p.need = -1;  // worked out when a run asks for it
   }
   // A beginning that ends the run ends every longer run the same way.
   for (++t; t <= kLastT; ++t) prefix_[static_cast<std::size_t>(t)].kind = Begin::Fail;
@@ -230,7 +230,7 @@ int CounterRuns::run(const code_parts& j, const code_parts& a, const code_parts&
   const long long jj_x = std::count(jjops_.begin(), jjops_.end(), kX);
   long long end_forward = 0;  // "s" commands in the end of the run for t
   for (int t = 1; t <= kLastT; ++t) {
-    const Prefix& p = prefix_[static_cast<std::size_t>(t)];
+    Prefix& p = prefix_[static_cast<std::size_t>(t)];
     // Once a beginning fails without a clear, the runs for this and every
     // larger T stop at the same command: none of them can clear.
     if (p.kind == Begin::Fail) break;
@@ -244,7 +244,14 @@ int CounterRuns::run(const code_parts& j, const code_parts& a, const code_parts&
     // end of the run collects nothing more than its "s" commands allow, so
     // with fewer than `need` of them this run cannot clear.  It would end
     // without a clear; skipping it changes no result.
-    if (end_forward < p.need) continue;
+    const long long left = mappts_ - p.state.getpts;
+    if (end_forward < left) continue;
+    // The nearest target lies at most 48 cells away: only a count below
+    // left + 47 can fall short of `need`.
+    if (end_forward < left + 47) {
+      if (p.need < 0) p.need = forward_need(p.state);
+      if (end_forward < p.need) continue;
+    }
     ++runs;
     Walker w = p.state;
     cleared_ = false;

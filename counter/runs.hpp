@@ -66,8 +66,8 @@ class CounterRuns {
     Walker state;
     // Forward commands the end of the run needs at least to clear from
     // `state`: the nearest uncollected target's distance, then one per
-    // other target left.
-    int need = 0;
+    // other target left (-1 until asked for).
+    int need = -1;
   };
 
   void set_limit(Walker& w) const;

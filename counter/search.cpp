@@ -14,6 +14,8 @@ namespace {
 
 // Units wanted per worker, so that the last units end close together.
 constexpr double kUnitsPerWorker = 64;
+// Most triples [1], [2], [4] in one unit.
+constexpr double kMaxGroup = 16;
 
 }  // namespace
 
@@ -42,7 +44,7 @@ void CounterSearch::search() {
   get_firstlength();
   c.keys.start();
   do {
-    if (!parallel_pass()) walk(nullptr, nullptr, 0);
+    if (!parallel_pass()) walk(nullptr, nullptr, {});
   } while (get_newlength() != -1);
   c.keys.stop();
   record();
@@ -51,21 +53,23 @@ void CounterSearch::search() {
   c.endl();
 }
 
-bool CounterSearch::walk(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk) {
+bool CounterSearch::walk(OrderedPass* pass, OrderedPass::Cursor* cur, Units units) {
+  triples_walked_ = 0;
+  running_ = false;
   getsss(j);
   do {
     getsss(a);
     do {
       getsss(aa);
       do {
-        if (!walk_jj(pass, cur, chunk)) return false;
+        if (!walk_jj(pass, cur, units)) return false;
       } while (getnew0(aa) != -1);
     } while (getnew1(a) != -1);
   } while (getnew1(j) != -1);
   return true;
 }
 
-bool CounterSearch::walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk) {
+bool CounterSearch::walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, Units units) {
   getsss(jj);
   if (lim.restart == 1) {
     // Once per search: the resumption candidate is the first one evaluated,
@@ -83,30 +87,32 @@ bool CounterSearch::walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, std::ui
     } while (getnew1(jj) != -1);
     return true;
   }
-  // Units: the whole [3] loop of a triple [1], [2], [4] (chunk 0), or runs
-  // of `chunk` fragments of [3].
-  bool running = false;
+  // At a unit's first candidate: run it, skip it, or stop.
+  const auto enter = [&] {
+    switch (pass->enter_unit(*cur)) {
+      case OrderedPass::Gate::Stop:
+        return false;
+      case OrderedPass::Gate::Skip:
+        running_ = false;
+        break;
+      case OrderedPass::Gate::Run:
+        // Every unit holds a [3] with X, so past the first unit some
+        // candidate of this search has been run (parallel_pass cuts [3]
+        // loops only once that is so from the start).
+        if (cur->unit > 0) T = kCounterLastT + 1;
+        running_ = true;
+        break;
+    }
+    return true;
+  };
+  if (units.chunk == 0) {
+    if (triples_walked_++ % units.group == 0 && !enter()) return false;
+    if (!running_) return true;
+  }
   std::uint64_t i = 0;
   do {
-    if (chunk == 0 ? i == 0 : i % chunk == 0) {
-      switch (pass->enter_unit(*cur)) {
-        case OrderedPass::Gate::Stop:
-          return false;
-        case OrderedPass::Gate::Skip:
-          if (chunk == 0) return true;
-          running = false;
-          break;
-        case OrderedPass::Gate::Run:
-          // Every unit holds a [3] with X, so past the first unit some
-          // candidate of this search has been run (parallel_pass allows
-          // chunks only once that is so from the start).
-          if (cur->unit > 0) T = kCounterLastT + 1;
-          running = true;
-          break;
-      }
-    }
-    ++i;
-    if (!running) continue;
+    if (units.chunk != 0 && i++ % units.chunk == 0 && !enter()) return false;
+    if (!running_) continue;
     ++cur->candidates;
     if (run_candidate()) {
       pass->found(*cur);
@@ -147,11 +153,15 @@ bool CounterSearch::parallel_pass() {
   if (total < parallel_min_candidates) return false;
   // Few triples: cut their [3] loops too.  Only once a candidate has been
   // run (T is 20), so that a worker starting inside a loop knows its T.
-  std::uint64_t chunk = 0;
+  Units units;
   const double wanted = kUnitsPerWorker * threads;
-  if (triples < wanted && T == kCounterLastT + 1) {
+  if (triples >= wanted) {
+    // A worker walks through the units of the others without running them
+    // (and without parking): keep them short.
+    units.group = static_cast<std::uint64_t>(std::min(kMaxGroup, std::floor(triples / wanted)));
+  } else if (T == kCounterLastT + 1) {
     const double size = std::max(1.0, std::floor(total / wanted));
-    if (size < per_triple) chunk = static_cast<std::uint64_t>(size);
+    if (size < per_triple) units.chunk = static_cast<std::uint64_t>(size);
   }
 
   // A key that came while the last distribution ended: the position is the
@@ -182,11 +192,11 @@ bool CounterSearch::parallel_pass() {
   }
 
   ++parallel_passes;
-  if (chunk != 0) ++cut_passes;
+  if (units.chunk != 0) ++cut_passes;
   OrderedPass pass(threads);
   pass.run(
       [&](OrderedPass::Cursor& cur) {
-        workers_[static_cast<std::size_t>(cur.worker)]->walk(&pass, &cur, chunk);
+        workers_[static_cast<std::size_t>(cur.worker)]->walk(&pass, &cur, units);
       },
       [&] { return key_waiting(c); },
       [&](int earliest) {

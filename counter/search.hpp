@@ -57,7 +57,7 @@ struct CounterSearch {
 
   // Distributions with fewer candidates run on one thread: starting the
   // workers would cost more than it saves.  Tests lower it.
-  double parallel_min_candidates = 4096;
+  double parallel_min_candidates = 16384;
   // Test hooks: distributions searched on the workers, and those of them
   // whose [3] loops were cut into several units.
   int parallel_passes = 0;
@@ -87,8 +87,15 @@ struct CounterSearch {
   // [4], and [3] innermost.  Alone (pass null) every candidate is evaluated;
   // as a worker of `pass` only the units it claims are run.  False when the
   // worker has to stop (a clear, or everything left lies after one).
-  bool walk(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk);
-  bool walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, std::uint64_t chunk);
+  // Units of a parallel pass: `group` consecutive triples [1], [2], [4]
+  // with their whole [3] loops (chunk 0), or runs of `chunk` fragments of
+  // the [3] loop of one triple.
+  struct Units {
+    std::uint64_t group = 1;
+    std::uint64_t chunk = 0;
+  };
+  bool walk(OrderedPass* pass, OrderedPass::Cursor* cur, Units units);
+  bool walk_jj(OrderedPass* pass, OrderedPass::Cursor* cur, Units units);
   // The distribution on several threads; false when it is better run alone.
   bool parallel_pass();
   // One candidate: its runs for every T (unless neither [1] nor [3] uses X),
@@ -114,6 +121,10 @@ struct CounterSearch {
  private:
   // Worker states of the parallel passes, made at the first one.
   std::vector<std::unique_ptr<CounterSearch>> workers_;
+  // A worker's triples walked in the current pass, and whether it runs the
+  // unit it is in.
+  std::uint64_t triples_walked_ = 0;
+  bool running_ = false;
 };
 
 // The whole program after the argument check: dialogues, then the search.
