@@ -100,6 +100,12 @@ struct FixedSearch {
   void innermost();
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
+  // A unit aims at unit_candidates candidates: large enough that claiming
+  // it (one atomic increment) costs nothing next to it, small enough to
+  // spread a pass; a pass is worth its threads only with units_per_worker
+  // units per worker.  Tests lower both to make small searches parallel.
+  std::uint64_t unit_candidates = 512;
+  std::uint64_t units_per_worker = 4;
   bool worth_a_pass();
   void parallel_pass();
 

@@ -3,7 +3,7 @@
 // The combinations of the outer slots (every slot but the main-line prefix)
 // are walked in search order by every worker, each with its own copy of the
 // search state; consecutive combinations are grouped into units of about
-// kUnitCandidates candidates, and OrderedPass hands the units out in order.
+// unit_candidates candidates, and OrderedPass hands the units out in order.
 // A worker runs the candidates of the units it claims exactly as the
 // single-threaded search does, and stops at its first clear; the clear of the
 // earliest unit is the first clear in search order, so it is reported (after
@@ -19,18 +19,8 @@
 
 namespace solver {
 
-namespace parallel_detail {
-
-// Candidates a unit aims at: large enough that claiming a unit (one atomic
-// increment) costs nothing next to it, small enough to spread a pass.
-inline constexpr std::uint64_t kUnitCandidates = 512;
-// A pass is worth its threads only with this many units per worker.
-inline constexpr std::uint64_t kUnitsPerWorker = 4;
-
-}  // namespace parallel_detail
-
 // Main-line fragments of the prefix's length: fragments over s, r, l without
-// the turn runs rr, rl, lr or lll (at most kUnitCandidates are told apart).
+// the turn runs rr, rl, lr or lll (at most unit_candidates are told apart).
 // Only the size of the units depends on it.
 template <int N>
 std::uint64_t FixedSearch<N>::prefixes() const {
@@ -43,13 +33,13 @@ std::uint64_t FixedSearch<N>::prefixes() const {
     const std::uint64_t r = end_s;
     const std::uint64_t l = end_s;
     const std::uint64_t ll = end_l;
-    const std::uint64_t cap = parallel_detail::kUnitCandidates;
+    const std::uint64_t cap = unit_candidates;
     end_s = std::min(s, cap);
     end_r = std::min(r, cap);
     end_l = std::min(l, cap);
     end_ll = std::min(ll, cap);
   }
-  return std::min(end_s + end_r + end_l + end_ll, parallel_detail::kUnitCandidates);
+  return std::min(end_s + end_r + end_l + end_ll, unit_candidates);
 }
 
 // Chooses the unit size and tells whether the current distribution is large
@@ -58,8 +48,8 @@ std::uint64_t FixedSearch<N>::prefixes() const {
 template <int N>
 bool FixedSearch<N>::worth_a_pass() {
   if (c.threads <= 1 || lim.restart == 1) return false;
-  group = std::max<std::uint64_t>(1, parallel_detail::kUnitCandidates / prefixes());
-  count_limit = group * parallel_detail::kUnitsPerWorker * static_cast<std::uint64_t>(c.threads);
+  group = std::max<std::uint64_t>(1, unit_candidates / prefixes());
+  count_limit = group * units_per_worker * static_cast<std::uint64_t>(c.threads);
   walk = Walk::Count;
   nodes = 0;
   stop_walk = false;

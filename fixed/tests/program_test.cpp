@@ -15,9 +15,23 @@ using solver::testing::mask_time_lines;
 using solver::testing::program_path;
 using solver::testing::RunResult;
 
+// Runs the program with one, two and eight search threads: the output (time
+// lines aside), the error output and the status must be the same.
 RunResult run(const std::string& program, const std::string& input) {
-  return solver::testing::run_program(program_path(program), {}, input, {"SOLVER_ENCODING=utf-8"},
-                                      60);
+  RunResult first;
+  for (const char* threads : {"1", "2", "8"}) {
+    const RunResult r = solver::testing::run_program(
+        program_path(program), {}, input,
+        {"SOLVER_ENCODING=utf-8", std::string("SOLVER_THREADS=") + threads}, 60);
+    if (threads[0] == '1') {
+      first = r;
+      continue;
+    }
+    EXPECT_EQ(mask_time_lines(r.out), mask_time_lines(first.out)) << program << " " << threads;
+    EXPECT_EQ(r.err, first.err) << program << " " << threads;
+    EXPECT_EQ(r.status, first.status) << program << " " << threads;
+  }
+  return first;
 }
 
 std::string map_echo(const std::string& id) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "process.hpp"
 
@@ -22,6 +23,8 @@ const std::string kPause = "r：再開，q:終了\n";
 // lets no candidate clear.
 const std::string kDialogue = "0001\n30\n1\n0\n";
 const std::string kNoFixing = "0 0 0 0 0 0 0 0\n";
+// Two search threads: the positions come from the ordered parallel search.
+const std::vector<std::string> kEnv = {"SOLVER_ENCODING=utf-8", "SOLVER_THREADS=2"};
 
 // The slot fragments of the position printed at `at` ("[1]=X" ...).
 std::vector<std::string> position_at(const std::string& out, std::size_t at) {
@@ -63,7 +66,7 @@ void pause_and_answer(PtyProcess& p, const std::string& answer) {
 }
 
 TEST(Terminal, KeysPauseResumeAndQuit) {
-  PtyProcess p(program_path("solver3"), {"SOLVER_ENCODING=utf-8"});
+  PtyProcess p(program_path("solver3"), kEnv);
   ASSERT_TRUE(p.started());
   const termios before = p.attributes();
   ASSERT_NE(before.c_lflag & ICANON, 0u);
@@ -103,7 +106,7 @@ TEST(Terminal, KeysPauseResumeAndQuit) {
 TEST(Terminal, ResumesFromThePositionItShowed) {
   std::vector<std::string> shown;
   {
-    PtyProcess p(program_path("solver3"), {"SOLVER_ENCODING=utf-8"});
+    PtyProcess p(program_path("solver3"), kEnv);
     ASSERT_TRUE(p.started());
     p.send(kDialogue + "0\n" + kNoFixing);
     ASSERT_NE(p.wait_for("1,21,1,1,0,0,0,0\n"), std::string::npos);
@@ -120,7 +123,7 @@ TEST(Terminal, ResumesFromThePositionItShowed) {
     typed += (s.empty() ? "0" : s) + "\n";
     lengths += (lengths.empty() ? "" : ",") + std::to_string(s.size());
   }
-  PtyProcess p(program_path("solver3"), {"SOLVER_ENCODING=utf-8"});
+  PtyProcess p(program_path("solver3"), kEnv);
   ASSERT_TRUE(p.started());
   p.send(kDialogue + "1\n" + kNoFixing + typed);
   ASSERT_NE(p.wait_for(lengths + "\n"), std::string::npos);
@@ -136,6 +139,26 @@ TEST(Terminal, ResumesFromThePositionItShowed) {
   EXPECT_EQ(position_at(p.output(), at)[0], "X");
   pause_and_answer(p, "q\n");
   EXPECT_EQ(p.wait_exit(), 0);
+}
+
+TEST(Terminal, InterruptShowsThePositionAndRestoresTheTerminal) {
+  PtyProcess p(program_path("solver3"), kEnv);
+  ASSERT_TRUE(p.started());
+  const termios before = p.attributes();
+  p.send(kDialogue + "0\n" + kNoFixing);
+  ASSERT_NE(p.wait_for("1,21,1,1,0,0,0,0\n"), std::string::npos);
+  ASSERT_TRUE(p.wait_for_line_mode(false));
+  const std::size_t from = p.output().size();
+  p.send("\x03");  // Ctrl-C: SIGINT to the program
+  const std::size_t at = p.wait_for(kTemplate, from);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(p.output().rfind("0001,1msteps,0mlastfail,30bytes\n", at), std::string::npos);
+  EXPECT_EQ(p.wait_exit(), 130);
+  const std::vector<std::string> shown = position_at(p.output(), at);
+  ASSERT_EQ(shown.size(), 8u);
+  EXPECT_EQ(shown[0], "X");
+  const termios after = p.attributes();
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
 }
 
 }  // namespace

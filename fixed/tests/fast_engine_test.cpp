@@ -1,0 +1,188 @@
+// The fast engine against the literal interpreter, and the search with one,
+// two and eight threads.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "fixed_harness.hpp"
+#include "literal_interpreter.hpp"
+#include "reference_programs.hpp"
+
+namespace solver {
+namespace {
+
+using testing::Bench;
+using testing::catalogue_grid;
+using testing::literal_candidate;
+using testing::LiteralOutcome;
+using testing::part;
+using List = std::vector<std::string>;
+
+const std::map<std::string, Grid>& catalogue_grids() {
+  static const std::map<std::string, Grid> grids = [] {
+    std::map<std::string, Grid> m;
+    for (const CatalogueEntry& e : kCatalogue)
+      m[std::string(e.id)] = catalogue_grid(std::string(e.id));
+    return m;
+  }();
+  return grids;
+}
+
+// Random candidates on random catalogue maps, half of them variations of a
+// reference program of the template (so that many runs clear): every
+// outer combination builds its stream once and runs several main-line
+// prefixes of one length against it, with the early stop on, and each run
+// must end as the literal interpreter's does, at the same step on a clear.
+template <int N>
+void compare_with_literal_interpreter(unsigned seed, int combinations) {
+  using Search = FixedSearch<N>;
+  std::mt19937 rng(seed);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const std::string function_alphabet = std::string("srl") + std::string("XYZ").substr(0, N);
+  const auto fragment = [&](const std::string& alphabet, int len) {
+    std::string f;
+    for (int i = 0; i < len; ++i)
+      f += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
+    return f;
+  };
+  std::vector<const testdata::ReferenceProgram*> refs;
+  for (const auto& r : testdata::kReferencePrograms) {
+    if (r.program == "solver" + std::to_string(N)) refs.push_back(&r);
+  }
+  ASSERT_FALSE(refs.empty());
+  int clears = 0;
+  int runs = 0;
+  for (int trial = 0; trial < combinations; ++trial) {
+    List slots(Search::kSlots);
+    std::string id;
+    int msteps = 0;
+    int mlastfail = 0;
+    if (pick(2) == 0) {
+      const testdata::ReferenceProgram& r =
+          *refs[static_cast<std::size_t>(pick(static_cast<int>(refs.size())))];
+      id = std::string(r.id);
+      for (int i = 0; i < Search::kSlots; ++i)
+        slots[i] = std::string(r.slots[static_cast<std::size_t>(i)]);
+      msteps = std::max(1, r.msteps + pick(5) - 2);
+      mlastfail = std::max(0, r.mlastfail + pick(5) - 2);
+      if (pick(2) == 0) {
+        const int s = pick(Search::kSlots);
+        if (s != Search::kMain) slots[s] = fragment(s <= N ? function_alphabet : "srl", pick(4));
+      }
+    } else {
+      auto it = catalogue_grids().begin();
+      std::advance(it, pick(static_cast<int>(catalogue_grids().size())));
+      id = it->first;
+      for (int i = 0; i < Search::kSlots; ++i) {
+        const bool function_slot = i <= N;
+        // Main-line arguments hold letters only when the user fixes them so.
+        const std::string& alphabet = function_slot || pick(8) == 0 ? function_alphabet : "srl";
+        slots[i] = fragment(alphabet, pick(5));
+      }
+      slots[Search::kMain] = fragment("srl", pick(4));
+      msteps = 1 + pick(150);
+      mlastfail = pick(msteps + 1);
+    }
+    const Grid& g = catalogue_grids().at(id);
+    Bench<N> b(g, 4, msteps, mlastfail);
+    b.fill(slots);
+    b.s->robot.prune = true;
+    b.s->start_stream();
+    const int prefix_length = static_cast<int>(slots[Search::kMain].size());
+    for (int k = 0; k < 6; ++k) {
+      if (k > 0) slots[Search::kMain] = fragment("srl", prefix_length);
+      b.s->slot[Search::kMain] = part(slots[Search::kMain]);
+      const RunEnd got = b.s->run_candidate();
+      const LiteralOutcome want = literal_candidate<N>(g, slots, msteps, mlastfail);
+      std::string shown = id;
+      for (const std::string& s : slots) shown += " [" + s + "]";
+      ASSERT_EQ(got == RunEnd::Cleared, want.cleared)
+          << shown << " msteps " << msteps << " gray " << mlastfail;
+      if (want.cleared) {
+        ASSERT_EQ(b.s->robot.steps, want.steps) << shown;
+        ++clears;
+      }
+      ++runs;
+    }
+  }
+  EXPECT_GT(clears, runs / 50) << "too few clears to tell";
+}
+
+TEST(FastEngine, SameOutcomeAndClearStepAsTheLiteralInterpreter) {
+  compare_with_literal_interpreter<1>(11, 1500);
+  compare_with_literal_interpreter<2>(12, 1500);
+  compare_with_literal_interpreter<3>(13, 1500);
+}
+
+TEST(FastEngine, StreamOutgrowingItsWindowIsRebuilt) {
+  // After the prefix the robot goes round a square of side 1 for ever.
+  // With the prefix "r" the square never touches the target and the run
+  // fails at the step limit, past the stream's window of 2^22 commands;
+  // with "s" the square starts one cell up and meets the target at once.
+  Grid g = testing::open_grid();
+  g.k[13][11] = 'o';
+  g.mappts = 1;
+  Bench<1> b(g, 4, 5000000, 0);
+  b.fill({"Xr", "X", "r", "s"});
+  b.s->start_stream();
+  EXPECT_EQ(b.s->run_candidate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->robot.steps, 5000000);
+  b.s->slot[2] = part("s");
+  EXPECT_EQ(b.s->run_candidate(), RunEnd::Cleared);
+  EXPECT_EQ(b.s->robot.steps, 2);
+  EXPECT_EQ(literal_candidate<1>(g, {"Xr", "X", "s", "s"}, 5000000, 0).steps, 2);
+}
+
+struct Searched {
+  std::string out;
+  int status = -1;  // -1: the search ended without a clear
+  SearchStats stats;
+};
+
+template <int N>
+Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail) {
+  Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
+  Searched r;
+  b.h.c.threads = threads;
+  b.h.c.stats = &r.stats;
+  // Units of one outer combination and a pass for every distribution with
+  // enough combinations for one unit per worker.
+  b.s->unit_candidates = 1;
+  b.s->units_per_worker = 1;
+  try {
+    b.s->search();
+  } catch (const ProgramExit& e) {
+    r.status = e.status;
+  }
+  r.out = b.h.out.str();
+  return r;
+}
+
+template <int N>
+void same_search_for_every_thread_count(const std::string& id, int entered, int msteps,
+                                        int mlastfail, bool clears) {
+  const Searched one = search_with<N>(1, id, entered, msteps, mlastfail);
+  EXPECT_EQ(one.status, clears ? 0 : -1) << id;
+  EXPECT_EQ(one.stats.runs, one.stats.candidates);
+  for (const int threads : {2, 8}) {
+    const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail);
+    EXPECT_EQ(many.out, one.out) << id << " " << threads;
+    EXPECT_EQ(many.status, one.status) << id << " " << threads;
+    EXPECT_EQ(many.stats.candidates, one.stats.candidates) << id << " " << threads;
+    EXPECT_GE(many.stats.runs, many.stats.candidates) << id << " " << threads;
+  }
+}
+
+TEST(ParallelSearch, SameOutputAndCountsWithOneTwoAndEightThreads) {
+  // Byte counts as entered.
+  same_search_for_every_thread_count<3>("0003", 12, 10, 2, true);
+  same_search_for_every_thread_count<3>("0007", 10, 108, 0, false);
+  same_search_for_every_thread_count<2>("0801", 10, 29, 0, true);
+  same_search_for_every_thread_count<2>("0747", 10, 209, 0, false);
+  same_search_for_every_thread_count<1>("0001", 8, 13, 0, true);
+  same_search_for_every_thread_count<1>("0004", 9, 69, 0, false);
+}
+
+}  // namespace
+}  // namespace solver
