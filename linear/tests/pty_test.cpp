@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "process.hpp"
 
 namespace solver {
@@ -21,6 +24,7 @@ const std::string kHead = "0001,1msteps,0mlastfail,2000000000bytes\n";
 // Waits for a printed position after `from`: the time lines before it, and
 // its three lines.  Returns the template line.
 std::string position_after(PtyProcess& p, std::size_t from) {
+  SCOPED_TRACE("output before: " + p.output().substr(from > 300 ? from - 300 : 0));
   const std::size_t at = p.wait_for("a(T):[1]a(", from);
   EXPECT_NE(at, std::string::npos);
   if (at == std::string::npos) return "";
@@ -54,11 +58,15 @@ TEST(LinearTerminal, KeyPauseAndInterruptOnTwoThreads) {
   ASSERT_TRUE(p.wait_for_line_mode(true));
   p.send("r\n");
   ASSERT_TRUE(p.wait_for_line_mode(false));
+  // The position is printed before the key is taken: give the program a
+  // moment, or the next key or signal would meet the previous key.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   from = p.output().size();
   p.send("b");
   position_after(p, from);
 
   // Ctrl-C: time lines and the position, status 130, the terminal as it was.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   from = p.output().size();
   p.send("\x03");
   position_after(p, from);
