@@ -193,6 +193,7 @@ bool CounterSearch::parallel_pass() {
 
   ++parallel_passes;
   if (units.chunk != 0) ++cut_passes;
+  if (units.group > 1) ++grouped_passes;
   OrderedPass pass(threads);
   pass.run(
       [&](OrderedPass::Cursor& cur) {

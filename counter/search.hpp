@@ -58,10 +58,12 @@ struct CounterSearch {
   // Distributions with fewer candidates run on one thread: starting the
   // workers would cost more than it saves.  Tests lower it.
   double parallel_min_candidates = 16384;
-  // Test hooks: distributions searched on the workers, and those of them
-  // whose [3] loops were cut into several units.
+  // Test hooks: distributions searched on the workers, those of them whose
+  // [3] loops were cut into several units, and those with several triples
+  // per unit.
   int parallel_passes = 0;
   int cut_passes = 0;
+  int grouped_passes = 0;  // several triples per unit
 
   // Test hooks: candidates evaluated in search order, and a callback before
   // the runs of each candidate that is run (fast.runs counts the runs).

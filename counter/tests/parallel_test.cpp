@@ -20,6 +20,7 @@ struct Outcome {
   int status = -1;  // -1: the search ended with "search_end"
   int parallel_passes = 0;
   int cut_passes = 0;
+  int grouped_passes = 0;
 };
 
 std::string map_of(std::string_view id) {
@@ -63,6 +64,7 @@ Outcome search(const Case& s, int threads, const std::string& input = "", char k
   o.stats_candidates = stats.candidates;
   o.parallel_passes = f.s.parallel_passes;
   o.cut_passes = f.s.cut_passes;
+  o.grouped_passes = f.s.grouped_passes;
   return o;
 }
 
@@ -74,8 +76,10 @@ TEST(CounterParallel, SameOutputAndCountsOnOneTwoAndEightThreads) {
       {map_of("0001"), 3, 12, 0, {}},                     // few triples: [3] loops cut into units
       {map_of("0010"), 4, 60, 0, {"", "sX", "rX", "s"}},  // resumed: that search alone
       {testing::corridor(), 3, 30},                       // clear in a small search
+      {map_of("0743"), 6, 120},                           // several triples per unit, clear
+      {map_of("0801"), 6, 40},                            // several triples per unit, search_end
   };
-  int parallel = 0, cut = 0;
+  int parallel = 0, cut = 0, grouped = 0;
   for (const Case& s : setups) {
     const Outcome one = search(s, 1);
     SCOPED_TRACE(one.out.substr(0, 80));
@@ -88,10 +92,12 @@ TEST(CounterParallel, SameOutputAndCountsOnOneTwoAndEightThreads) {
       EXPECT_EQ(many.status, one.status) << threads << " threads";
       parallel += many.parallel_passes;
       cut += many.cut_passes;
+      grouped += many.grouped_passes;
     }
   }
   EXPECT_GT(parallel, 20);
   EXPECT_GT(cut, 5);
+  EXPECT_GT(grouped, 2);
 }
 
 TEST(CounterParallel, KeysDuringAParallelSearch) {
