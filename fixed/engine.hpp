@@ -127,6 +127,9 @@ struct FixedSearch {
   }
   void start_stream();
   RunEnd run_candidate();
+  // The same run without a stream, for a main-line prefix that is the only
+  // one of its combination.
+  RunEnd run_direct();
 
   // Output (output.hpp).
   void PRINT_CODE(int detail);
@@ -169,6 +172,10 @@ struct FixedSearch {
   int idle = 0;
   std::size_t emitted() const { return stream_base + stream_len; }
   void extend_stream();
+  template <typename Bound>
+  int run_body(const Bound& bound);
+  int jikkou0();
+  int jikkou();
   bool emit(const char* p, std::size_t n);
   template <typename Bound>
   void emit_body(const Bound& bound);

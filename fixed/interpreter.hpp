@@ -77,6 +77,56 @@ FixedSearch<N>::FixedSearch(Console& console, const Grid& g, const Limits& limit
   }
 }
 
+// The direct run of one candidate, for a combination with one main-line
+// prefix only, where a stream would be built for a single run: each call
+// runs on the robot as its values are built, the same levels as the stream
+// would hold.
+template <int N>
+template <typename Bound>
+int FixedSearch<N>::run_body(const Bound& bound) {
+  const code_parts& j = slot[kBody];
+  const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
+  for (std::size_t i = 0; i < n; ++i) {
+    int rc = 0;
+    switch (j.code[i]) {
+      case 's':
+        rc = robot.go_straight();
+        break;
+      case 'r':
+        rc = robot.turn_right();
+        break;
+      case 'l':
+        rc = robot.turn_left();
+        break;
+      case 'X':
+        rc = jikkoujj(robot, bound(0));
+        break;
+      case 'Y':
+        if constexpr (N >= 2) rc = jikkoujj(robot, bound(1));
+        break;
+      case 'Z':
+        if constexpr (N >= 3) rc = jikkoujj(robot, bound(2));
+        break;
+      default:
+        break;
+    }
+    if (rc == -1) return -1;
+  }
+  return 0;
+}
+
+// The first call: X, Y, Z stand for the main-line argument fragments.
+template <int N>
+int FixedSearch<N>::jikkou0() {
+  return run_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
+}
+
+// Later calls: X, Y, Z stand for the values built for this call.
+template <int N>
+int FixedSearch<N>::jikkou() {
+  return run_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
+}
+
 // Appends commands to the stream; false once the stream is full (its last
 // command is the one the step limit refuses).
 template <int N>
@@ -388,6 +438,55 @@ RunEnd FixedSearch<N>::run_candidate() {
       i = 0;
     }
     extend_stream();
+  }
+}
+
+// One candidate without a stream (see run_body).
+template <int N>
+RunEnd FixedSearch<N>::run_direct() {
+  // The levels below use the stream's argument values: empty the stream, so
+  // that a later run_candidate builds it again from the first call.
+  start_stream();
+  robot.reset();
+  if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
+  if (jikkou0() == -1) return run_end();
+  letters = false;
+  for (int p = 0; p < N; ++p) {
+    const code_parts& m = slot[kMainArg + p];
+    old[p].assign(m.code.begin(), m.code.end());
+    letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
+  }
+  const code_parts& j = slot[kBody];
+  body_moves = j.scount != 0 || j.turncount != 0;
+  live = live_parameters();
+  for (int p = 0; p < N; ++p) {
+    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
+  }
+  idle = 0;
+  for (;;) {
+    // At least 1: every command so far left steps below msteps.
+    const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
+    bool all_empty = true;
+    for (int p = 0; p < N; ++p) {
+      const std::string& source = slot[kArg + p].code;
+      if ((live >> p & 1U) == 0) {
+        build_emptiness_only(slot[kArg + p], value[p]);
+      } else if (letters) {
+        recursion_with_letters(source, value[p], budget);
+      } else {
+        recursion(source, value[p], budget);
+      }
+      all_empty = all_empty && value[p].empty();
+    }
+    if (all_empty && !body_moves) return RunEnd::FixedPoint;
+    const int before = robot.steps;
+    if (jikkou() == -1) return run_end();
+    if (robot.steps != before) {
+      idle = 0;
+    } else if (idle_level_ends_run(idle, letters)) {
+      return RunEnd::Idle;
+    }
+    std::swap(value, old);
   }
 }
 

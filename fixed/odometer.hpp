@@ -110,12 +110,15 @@ void FixedSearch<N>::innermost() {
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
   }
-  start_stream();
+  // A stream pays when several prefixes run against it.
+  const bool single = jj.fixed == 1 || jj.length == 0;
+  if (!single) start_stream();
+  const auto run = [&] { return single ? run_direct() : run_candidate(); };
   if (walk == Walk::Worker) {
     do {
       ++runs;
       ++cursor->candidates;
-      if (run_candidate() == RunEnd::Cleared) {
+      if (run() == RunEnd::Cleared) {
         // The slots keep the clearing candidate for the report.
         pass->found(*cursor);
         stop_walk = true;
@@ -132,7 +135,7 @@ void FixedSearch<N>::innermost() {
     ++simulated;
     ++runs;
     if (on_candidate) on_candidate(*this);
-    if (run_candidate() == RunEnd::Cleared) {
+    if (run() == RunEnd::Cleared) {
       record_stats(c, simulated, runs, robot);
       if (c.stats != nullptr) c.stats->commands += worker_commands;
       report_clear(c, grid, lim, robot.steps, [&] { PRINT_CODE(0); });

@@ -33,7 +33,8 @@ const std::map<std::string, Grid>& catalogue_grids() {
 // reference program of the template (so that many runs clear): every
 // outer combination builds its stream once and runs several main-line
 // prefixes of one length against it, with the early stop on, and each run
-// must end as the literal interpreter's does, at the same step on a clear.
+// must end as the literal interpreter's does, at the same step on a clear;
+// so must the same candidate run without a stream.
 template <int N>
 void compare_with_literal_interpreter(unsigned seed, int combinations) {
   using Search = FixedSearch<N>;
@@ -102,6 +103,12 @@ void compare_with_literal_interpreter(unsigned seed, int combinations) {
       if (want.cleared) {
         ASSERT_EQ(b.s->robot.steps, want.steps) << shown;
         ++clears;
+      }
+      // The run without a stream, for a combination with one prefix.
+      const RunEnd direct = b.s->run_direct();
+      ASSERT_EQ(direct == RunEnd::Cleared, want.cleared) << shown << " direct";
+      if (want.cleared) {
+        ASSERT_EQ(b.s->robot.steps, want.steps) << shown << " direct";
       }
       ++runs;
     }
