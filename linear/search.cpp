@@ -114,7 +114,12 @@ bool LinearSearch::search_e_parallel(int threads) {
     return groups >= enough;
   });
   if (groups < 16LL * threads) return search_e_serial(w);
-  const int block = static_cast<int>(std::clamp<long long>(groups / (256LL * threads), 1, 16));
+  // Units: runs of consecutive B, or, when B are few, one B with a run of
+  // consecutive D (a few groups can hold most of the work of an E).  Either
+  // way the units follow the search order.
+  const long long wanted = 256LL * threads;
+  const int block = static_cast<int>(std::clamp<long long>(groups / wanted, 1, 16));
+  const int pieces = block > 1 ? 1 : static_cast<int>(std::clamp<long long>(wanted / groups, 1, 8));
 
   for (LinearWorker& wk : workers) {
     wk.E = w.E;
@@ -128,23 +133,27 @@ bool LinearSearch::search_e_parallel(int threads) {
       [&](OrderedPass::Cursor& cur) {
         LinearWorker& wk = workers[static_cast<std::size_t>(cur.worker)];
         const auto done = [&](int, int) { return pass.checkpoint(cur); };
+        // The unit's count goes to the cursor once, when the unit ends: the
+        // cursors of the workers lie side by side.
         for_pairs(newbytes, wk.E, [&](int a, int cv, int blo, int bhi, int dlo, int dhi) {
+          const int size = (dhi - dlo + pieces) / pieces;  // D per unit
           for (int b0 = blo; b0 <= bhi; b0 += block) {
-            const OrderedPass::Gate gate = pass.enter_unit(cur);
-            if (gate == OrderedPass::Gate::Stop) return true;
-            if (gate == OrderedPass::Gate::Skip) continue;
-            wk.A = a;
-            wk.C = cv;
-            for (int b = b0; b <= bhi && b < b0 + block; ++b) {
-              wk.B = b;
+            for (int d0 = dlo; d0 <= dhi; d0 += size) {
+              const OrderedPass::Gate gate = pass.enter_unit(cur);
+              if (gate == OrderedPass::Gate::Stop) return true;
+              if (gate == OrderedPass::Gate::Skip) continue;
+              wk.A = a;
+              wk.C = cv;
+              const int d1 = std::min(dhi, d0 + size - 1);
               const std::uint64_t before = wk.candidates;
-              const Decided r = wk.decide(dlo, dhi, done);
-              cur.candidates += wk.candidates - before;
-              if (r == Decided::Cleared) {
-                pass.found(cur);
-                return true;
+              Decided r = Decided::None;
+              for (int b = b0; b <= bhi && b < b0 + block && r == Decided::None; ++b) {
+                wk.B = b;
+                r = wk.decide(d0, d1, done);
               }
-              if (r == Decided::Stopped) return true;
+              cur.candidates += wk.candidates - before;
+              if (r == Decided::Cleared) pass.found(cur);
+              if (r != Decided::None) return true;
             }
           }
           return false;

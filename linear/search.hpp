@@ -22,8 +22,9 @@ enum class Decided { None, Cleared, Stopped };
 
 // What one search thread needs: the compiled fragments, the candidate, the
 // robot and the counts.  The candidates of one E, A, C and B (every D) are
-// decided together, see LinearWorker::decide.
-struct LinearWorker {
+// decided together, see LinearWorker::decide.  Workers of a parallel pass
+// sit side by side in a vector: each starts on its own cache line.
+struct alignas(64) LinearWorker {
   // Deepest call of a, the main-line call being depth 1.
   static constexpr int kMaxDepth = 1300;
   // Largest argument a call accepts.
