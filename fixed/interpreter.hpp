@@ -135,7 +135,7 @@ bool FixedSearch<N>::emit(const char* p, std::size_t n) {
   const std::size_t take = std::min(n, left);
   const std::size_t need = stream_len + take;
   if (need > stream.size()) stream.resize(std::max(need, 2 * stream.size()));
-  std::memcpy(stream.data() + stream_len, p, take);
+  if (take != 0) std::memcpy(stream.data() + stream_len, p, take);
   stream_len = need;
   if (take == left) {
     stream_end = StreamEnd::Limit;
