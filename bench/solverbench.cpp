@@ -19,70 +19,8 @@
 #include "console.hpp"
 #include "keyboard.hpp"
 #include "ordered_pass.hpp"
+#include "runner.hpp"
 #include "suite.hpp"
-
-namespace {
-
-using solver::bench::BenchCase;
-
-struct Outcome {
-  std::string output;  // without the time lines
-  std::string result;  // the solution's lines and steps, or "search_end"
-  solver::SearchStats stats;
-  double seconds = 0;
-};
-
-bool is_time_line(const std::string& l) {
-  return l.size() == 24 && l[3] == ' ' && l[7] == ' ' && l[10] == ' ' && l[13] == ':' &&
-         l[16] == ':' && l[19] == ' ';
-}
-
-Outcome run_case(const BenchCase& bc, int threads) {
-  std::istringstream in(bc.dialogue);
-  std::ostringstream out;
-  solver::Keyboard keys;  // no terminal: no key is ever pressed
-  solver::Console c{in, out, keys, solver::Encoding::Utf8};
-  c.threads = threads;
-  Outcome o;
-  c.stats = &o.stats;
-  const auto t0 = std::chrono::steady_clock::now();
-  try {
-    bc.body(c);
-  } catch (const solver::ProgramExit&) {
-  } catch (const solver::InputEnded&) {
-    std::cerr << "dialogue of " << bc.label << " is incomplete" << std::endl;
-    std::exit(2);
-  }
-  o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  std::istringstream lines(out.str());
-  std::vector<std::string> tail;
-  for (std::string l; std::getline(lines, l);) {
-    if (is_time_line(l)) continue;
-    o.output += l;
-    o.output += '\n';
-    if (l.rfind("a(", 0) == 0) tail.clear();  // a template line starts a solution
-    tail.push_back(l);
-  }
-  if (o.output.find("search_end") != std::string::npos) {
-    o.result = "search_end";
-  } else {
-    for (std::size_t i = 1; i < tail.size(); ++i) {
-      if (!o.result.empty()) o.result += ' ';
-      o.result += tail[i];
-    }
-  }
-  return o;
-}
-
-std::uint64_t fnv(std::uint64_t h, const std::string& s) {
-  for (const unsigned char ch : s) {
-    h ^= ch;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   int threads = 1;
@@ -102,21 +40,19 @@ int main(int argc, char** argv) {
     }
   }
   if (threads < 1) threads = solver::search_threads();
-  std::uint64_t signature = 14695981039346656037ull;
+  std::uint64_t signature = solver::bench::kSignatureSeed;
   double total_seconds = 0;
   std::uint64_t total_candidates = 0, total_runs = 0, total_commands = 0;
   std::printf("%-12s %-4s %5s %6s %5s  %-44s %12s %12s %8s %11s %12s\n", "program", "map", "bytes",
               "msteps", "gray", "result", "candidates", "runs", "seconds", "cand/s", "commands/s");
-  for (const BenchCase& bc : solver::bench::suite()) {
+  for (const solver::bench::BenchCase& bc : solver::bench::suite()) {
     if (!only.empty() && bc.program != only) continue;
     if (list) {
       std::printf("%s\n", bc.label.c_str());
       continue;
     }
-    const Outcome o = run_case(bc, threads);
-    signature = fnv(signature, bc.label);
-    signature = fnv(signature, o.output);
-    signature = fnv(signature, std::to_string(o.stats.candidates));
+    const solver::bench::Outcome o = solver::bench::run_case(bc, threads);
+    signature = solver::bench::sign(signature, bc, o);
     total_seconds += o.seconds;
     total_candidates += o.stats.candidates;
     total_runs += o.stats.runs;

@@ -5,8 +5,7 @@ namespace {
 
 constexpr const char* kSummary =
     "Searches the programs of the template a(X):[1]a([2]),[3]a([4])\n"
-    "with the entered byte count for one that clears the chosen map.\n"
-    "One search thread: SOLVER_THREADS has no effect on this program.";
+    "with the entered byte count for one that clears the chosen map.";
 
 }  // namespace
 

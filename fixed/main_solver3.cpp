@@ -5,8 +5,7 @@ namespace {
 
 constexpr const char* kSummary =
     "Searches the programs of the template a(X,Y,Z):[1]a([2],[3],[4]),[5]a([6],[7],[8])\n"
-    "with the entered byte count for one that clears the chosen map.\n"
-    "One search thread: SOLVER_THREADS has no effect on this program.";
+    "with the entered byte count for one that clears the chosen map.";
 
 }  // namespace
 

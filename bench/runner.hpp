@@ -1,0 +1,28 @@
+// Runs one case of the benchmark in-process and folds it into the signature.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "console.hpp"
+#include "suite.hpp"
+
+namespace solver::bench {
+
+struct Outcome {
+  std::string output;  // without the time lines
+  std::string result;  // the solution's lines and steps, or "search_end"
+  SearchStats stats;
+  double seconds = 0;
+};
+
+// Runs the case's dialogue through its program with no terminal attached.
+Outcome run_case(const BenchCase& bc, int threads);
+
+inline constexpr std::uint64_t kSignatureSeed = 14695981039346656037ull;
+
+// The signature after one more case: its label, whole output and candidate
+// count in search order.
+std::uint64_t sign(std::uint64_t signature, const BenchCase& bc, const Outcome& o);
+
+}  // namespace solver::bench
