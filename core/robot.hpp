@@ -130,9 +130,12 @@ struct Robot {
   int limit = 0;
 };
 
-// Plain execution of a command string: "s", "r", "l" move the robot, any
-// other character is skipped.  Returns -1 at the first command that does.
-inline int jikkoujj(Robot& r, std::string_view fragment) {
+// Runs a fragment: "s", "r", "l" move the robot; each of the first `NParams`
+// parameter letters "X", "Y", "Z" runs the command string that `bound(0)`,
+// `bound(1)`, `bound(2)` gives for it; any other character is skipped.
+// Returns -1 at the first command that does.
+template <int NParams, typename Bound>
+int run_with_parameters(Robot& r, std::string_view fragment, const Bound& bound) {
   for (const char ch : fragment) {
     int rc = 0;
     switch (ch) {
@@ -145,12 +148,27 @@ inline int jikkoujj(Robot& r, std::string_view fragment) {
       case 'l':
         rc = r.turn_left();
         break;
+      case 'X':
+        if constexpr (NParams >= 1) rc = run_with_parameters<0>(r, bound(0), bound);
+        break;
+      case 'Y':
+        if constexpr (NParams >= 2) rc = run_with_parameters<0>(r, bound(1), bound);
+        break;
+      case 'Z':
+        if constexpr (NParams >= 3) rc = run_with_parameters<0>(r, bound(2), bound);
+        break;
       default:
         break;
     }
     if (rc == -1) return -1;
   }
   return 0;
+}
+
+// Plain execution of a command string (jikkoujj): "s", "r", "l" move the
+// robot, any other character is skipped.
+inline int jikkoujj(Robot& r, std::string_view fragment) {
+  return run_with_parameters<0>(r, fragment, [](int) { return std::string_view(); });
 }
 
 }  // namespace solver

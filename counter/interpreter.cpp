@@ -33,27 +33,7 @@ int CounterSearch::expand(int level, int n) {
 }
 
 int CounterSearch::jikkou(std::string_view code, std::string_view x) {
-  for (const char ch : code) {
-    int rc = 0;
-    switch (ch) {
-      case 's':
-        rc = robot.go_straight();
-        break;
-      case 'r':
-        rc = robot.turn_right();
-        break;
-      case 'l':
-        rc = robot.turn_left();
-        break;
-      case 'X':
-        rc = jikkoujj(robot, x);
-        break;
-      default:
-        break;
-    }
-    if (rc == -1) return -1;
-  }
-  return 0;
+  return run_with_parameters<1>(robot, code, [x](int) { return x; });
 }
 
 void CounterSearch::recursion(std::string_view x, std::string& out) {

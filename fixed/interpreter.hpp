@@ -86,33 +86,7 @@ template <typename Bound>
 int FixedSearch<N>::run_body(const Bound& bound) {
   const code_parts& j = slot[kBody];
   const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
-  for (std::size_t i = 0; i < n; ++i) {
-    int rc = 0;
-    switch (j.code[i]) {
-      case 's':
-        rc = robot.go_straight();
-        break;
-      case 'r':
-        rc = robot.turn_right();
-        break;
-      case 'l':
-        rc = robot.turn_left();
-        break;
-      case 'X':
-        rc = jikkoujj(robot, bound(0));
-        break;
-      case 'Y':
-        if constexpr (N >= 2) rc = jikkoujj(robot, bound(1));
-        break;
-      case 'Z':
-        if constexpr (N >= 3) rc = jikkoujj(robot, bound(2));
-        break;
-      default:
-        break;
-    }
-    if (rc == -1) return -1;
-  }
-  return 0;
+  return run_with_parameters<N>(robot, std::string_view(j.code.data(), n), bound);
 }
 
 // The first call: X, Y, Z stand for the main-line argument fragments.

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "fixed_harness.hpp"
+#include "literal_interpreter.hpp"
 
 namespace solver {
 namespace {
@@ -163,55 +164,6 @@ TEST(Interpreter, ParameterLettersInTheMainLine) {
   EXPECT_EQ(cut.s->robot.steps, 5);
 }
 
-// The literal rules, with full argument values and no end but the step and
-// gray-cell limits, the fixed-point test, a clear or `max_levels`.
-template <int N>
-RunEnd literal_run(Robot& r, const List& slot, int max_levels) {
-  const auto body = [&](const List& bound) {
-    for (const char ch : slot[0]) {
-      int rc = 0;
-      if (ch == 's') rc = r.go_straight();
-      if (ch == 'r') rc = r.turn_right();
-      if (ch == 'l') rc = r.turn_left();
-      const int p = ch - 'X';
-      if (p >= 0 && p < N) rc = jikkoujj(r, bound[static_cast<std::size_t>(p)]);
-      if (rc == -1) return -1;
-    }
-    return 0;
-  };
-  const auto ended = [&] { return r.cleared ? RunEnd::Cleared : RunEnd::Failed; };
-  r.reset();
-  if (jikkoujj(r, slot[N + 1]) == -1) return ended();
-  const List first(slot.begin() + N + 2, slot.end());
-  if (body(first) == -1) return ended();
-  List old = first;
-  const bool moves = slot[0].find_first_of("srl") != std::string::npos;
-  for (int level = 0; level < max_levels; ++level) {
-    const std::size_t budget = static_cast<std::size_t>(r.msteps - r.steps);
-    List next(N);
-    for (int p = 0; p < N; ++p) {
-      std::string& d = next[static_cast<std::size_t>(p)];
-      for (const char ch : slot[static_cast<std::size_t>(1 + p)]) {
-        if (ch == 's' || ch == 'r' || ch == 'l') d += ch;
-        const int q = ch - 'X';
-        if (q < 0 || q >= N) continue;
-        const std::string& o = old[static_cast<std::size_t>(q)];
-        if (d.size() + o.size() > budget) {
-          d += o.substr(0, budget);
-          break;
-        }
-        d += o;
-      }
-    }
-    bool empty = true;
-    for (const std::string& v : next) empty = empty && v.empty();
-    if (empty && !moves) return RunEnd::FixedPoint;
-    if (body(next) == -1) return ended();
-    old = next;
-  }
-  return RunEnd::Idle;
-}
-
 template <int N>
 void compare_with_literal_rules(unsigned seed, bool letters_in_main_line) {
   std::mt19937 rng(seed);
@@ -242,7 +194,7 @@ void compare_with_literal_rules(unsigned seed, bool letters_in_main_line) {
     const RunEnd got = b.s->simulate();
     Robot r;
     r.bind(g, msteps, mlastfail);
-    const RunEnd want = literal_run<N>(r, slots, 300);
+    const RunEnd want = testing::literal_run<N>(r, slots, 300);
     std::string shown;
     for (const std::string& s : slots) shown += "[" + s + "]";
     ASSERT_EQ(got, want) << shown << " msteps " << msteps;

@@ -1,29 +1,24 @@
 // The template interpreter as the rules state it, for comparisons: full
 // std::string argument values rebuilt every level, a plain robot without the
 // early stop, no kept prefixes, no command stream.  The only addition is a
-// cap on the number of levels (msteps + 64), since by the rules a run that
-// stops moving goes on for ever without clearing.
+// cap on the number of levels, since by the rules a run that stops moving
+// goes on for ever without clearing.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine.hpp"
 #include "robot.hpp"
 
 namespace solver::testing {
 
-struct LiteralOutcome {
-  bool cleared = false;
-  int steps = 0;  // the robot's steps when the run ended
-};
-
-// `slots` in template order: [1], the N arguments of the recursive call,
-// the main-line prefix, the N arguments of the first call.
+// Runs a candidate on `r` (bound by the caller) from a fresh reset.  `slots`
+// in template order: [1], the N arguments of the recursive call, the
+// main-line prefix, the N arguments of the first call.  The level cap ends
+// the run as Idle.
 template <int N>
-LiteralOutcome literal_candidate(const Grid& g, const std::vector<std::string>& slots, int msteps,
-                                 int mlastfail) {
-  Robot r;
-  r.bind(g, msteps, mlastfail);
+RunEnd literal_run(Robot& r, const std::vector<std::string>& slots, long long max_levels) {
   r.reset();
   const std::string& body = slots[0];
   const auto call = [&](const std::vector<std::string>& bound) {
@@ -38,13 +33,12 @@ LiteralOutcome literal_candidate(const Grid& g, const std::vector<std::string>& 
     }
     return 0;
   };
-  const auto ended = [&] { return LiteralOutcome{r.cleared, r.steps}; };
+  const auto ended = [&] { return r.cleared ? RunEnd::Cleared : RunEnd::Failed; };
   if (jikkoujj(r, slots[N + 1]) == -1) return ended();
   std::vector<std::string> old(slots.begin() + N + 2, slots.begin() + 2 * N + 2);
   if (call(old) == -1) return ended();
   const bool moves = body.find_first_of("srl") != std::string::npos;
-  const long long levels = static_cast<long long>(msteps) + 64;
-  for (long long level = 0; level < levels; ++level) {
+  for (long long level = 0; level < max_levels; ++level) {
     const std::size_t budget = static_cast<std::size_t>(r.msteps - r.steps);
     std::vector<std::string> next(N);
     for (int p = 0; p < N; ++p) {
@@ -63,11 +57,25 @@ LiteralOutcome literal_candidate(const Grid& g, const std::vector<std::string>& 
     }
     bool empty = true;
     for (const std::string& v : next) empty = empty && v.empty();
-    if (empty && !moves) return ended();
+    if (empty && !moves) return RunEnd::FixedPoint;
     if (call(next) == -1) return ended();
     old = next;
   }
-  return ended();
+  return RunEnd::Idle;
+}
+
+struct LiteralOutcome {
+  bool cleared = false;
+  int steps = 0;  // the robot's steps when the run ended
+};
+
+template <int N>
+LiteralOutcome literal_candidate(const Grid& g, const std::vector<std::string>& slots, int msteps,
+                                 int mlastfail) {
+  Robot r;
+  r.bind(g, msteps, mlastfail);
+  literal_run<N>(r, slots, static_cast<long long>(msteps) + 64);
+  return {r.cleared, r.steps};
 }
 
 }  // namespace solver::testing
