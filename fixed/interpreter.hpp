@@ -223,6 +223,25 @@ void FixedSearch<N>::recursion_with_letters(const std::string& source, ArgValue&
   }
 }
 
+// Builds the values of the next call from the argument slots and the
+// previous values; true when every one of them is empty.
+template <int N>
+bool FixedSearch<N>::build_values(std::size_t budget) {
+  bool all_empty = true;
+  for (int p = 0; p < N; ++p) {
+    const std::string& source = slot[kArg + p].code;
+    if ((live >> p & 1U) == 0) {
+      build_emptiness_only(slot[kArg + p], value[p]);
+    } else if (letters) {
+      recursion_with_letters(source, value[p], budget);
+    } else {
+      recursion(source, value[p], budget);
+    }
+    all_empty = all_empty && value[p].empty();
+  }
+  return all_empty;
+}
+
 // Called after a level that began no command; true when no later level can
 // begin one either, so that the run can end as failed.
 //
@@ -343,19 +362,7 @@ void FixedSearch<N>::extend_stream() {
   swap_pending = true;
   // At least 1: the stream is not full.
   const std::size_t budget = room - emitted();
-  bool all_empty = true;
-  for (int p = 0; p < N; ++p) {
-    const std::string& source = slot[kArg + p].code;
-    if ((live >> p & 1U) == 0) {
-      build_emptiness_only(slot[kArg + p], value[p]);
-    } else if (letters) {
-      recursion_with_letters(source, value[p], budget);
-    } else {
-      recursion(source, value[p], budget);
-    }
-    all_empty = all_empty && value[p].empty();
-  }
-  if (all_empty && !body_moves) {
+  if (build_values(budget) && !body_moves) {
     stream_end = StreamEnd::FixedPoint;
     return;
   }
@@ -440,19 +447,7 @@ RunEnd FixedSearch<N>::run_direct() {
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
-    bool all_empty = true;
-    for (int p = 0; p < N; ++p) {
-      const std::string& source = slot[kArg + p].code;
-      if ((live >> p & 1U) == 0) {
-        build_emptiness_only(slot[kArg + p], value[p]);
-      } else if (letters) {
-        recursion_with_letters(source, value[p], budget);
-      } else {
-        recursion(source, value[p], budget);
-      }
-      all_empty = all_empty && value[p].empty();
-    }
-    if (all_empty && !body_moves) return RunEnd::FixedPoint;
+    if (build_values(budget) && !body_moves) return RunEnd::FixedPoint;
     const int before = robot.steps;
     if (jikkou() == -1) return run_end();
     if (robot.steps != before) {
