@@ -197,6 +197,8 @@ struct FixedSearch {
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   bool build_values(std::size_t budget);
+  bool main_arguments_hold_letters() const;
+  void start_levels();
   void recursion_with_letters(const std::string& source, ArgValue& dest, std::size_t budget);
   bool idle_level_ends_run(int& idle, bool letters_in_values);
   unsigned live_parameters() const;

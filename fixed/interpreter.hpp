@@ -223,6 +223,34 @@ void FixedSearch<N>::recursion_with_letters(const std::string& source, ArgValue&
   }
 }
 
+// Whether the main-line arguments, and so the values built from them, may
+// hold parameter letters (only a fixed main-line fragment can).
+template <int N>
+bool FixedSearch<N>::main_arguments_hold_letters() const {
+  for (int p = 0; p < N; ++p) {
+    const code_parts& m = slot[kMainArg + p];
+    if (static_cast<std::size_t>(m.scount + m.turncount) != m.code.size()) return true;
+  }
+  return false;
+}
+
+// After the first call: its arguments become the previous values of the
+// first level.
+template <int N>
+void FixedSearch<N>::start_levels() {
+  for (int p = 0; p < N; ++p) {
+    const code_parts& m = slot[kMainArg + p];
+    old[p].assign(m.code.begin(), m.code.end());
+  }
+  const code_parts& j = slot[kBody];
+  body_moves = j.scount != 0 || j.turncount != 0;
+  live = live_parameters();
+  for (int p = 0; p < N; ++p) {
+    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
+  }
+  idle = 0;
+}
+
 // Builds the values of the next call from the argument slots and the
 // previous values; true when every one of them is empty.
 template <int N>
@@ -335,24 +363,10 @@ void FixedSearch<N>::extend_stream() {
   if (!first_call_done) {
     // The first call: X, Y, Z stand for the main-line argument fragments.
     first_call_done = true;
-    letters = false;
-    for (int p = 0; p < N; ++p) {
-      const code_parts& m = slot[kMainArg + p];
-      letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
-    }
+    letters = main_arguments_hold_letters();
     emit_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
     if (stream_end != StreamEnd::Open) return;
-    for (int p = 0; p < N; ++p) {
-      const code_parts& m = slot[kMainArg + p];
-      old[p].assign(m.code.begin(), m.code.end());
-    }
-    const code_parts& j = slot[kBody];
-    body_moves = j.scount != 0 || j.turncount != 0;
-    live = live_parameters();
-    for (int p = 0; p < N; ++p) {
-      if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
-    }
-    idle = 0;
+    start_levels();
     swap_pending = false;
     return;
   }
@@ -431,19 +445,8 @@ RunEnd FixedSearch<N>::run_direct() {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (jikkou0() == -1) return run_end();
-  letters = false;
-  for (int p = 0; p < N; ++p) {
-    const code_parts& m = slot[kMainArg + p];
-    old[p].assign(m.code.begin(), m.code.end());
-    letters = letters || static_cast<std::size_t>(m.scount + m.turncount) != m.code.size();
-  }
-  const code_parts& j = slot[kBody];
-  body_moves = j.scount != 0 || j.turncount != 0;
-  live = live_parameters();
-  for (int p = 0; p < N; ++p) {
-    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
-  }
-  idle = 0;
+  letters = main_arguments_hold_letters();
+  start_levels();
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);

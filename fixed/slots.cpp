@@ -55,8 +55,7 @@ int getnew(code_parts& p, int nparams) {
     }
     if (ch == 'r') {
       s[i] = 'l';
-      if (!((i + 1 < n && s[i + 1] == 'r') ||
-            (i + 2 < n && s[i + 1] == 'l' && s[i + 2] == 'l'))) {
+      if (!((i + 1 < n && s[i + 1] == 'r') || (i + 2 < n && s[i + 1] == 'l' && s[i + 2] == 'l'))) {
         return 0;
       }
       ch = 'l';  // "lr" or "lll" would follow
@@ -112,24 +111,27 @@ void printlength(Console& c, const Grid& g, const Limits& lim,
   message(c);
 }
 
-bool read_fragment(Console& c, code_parts& p, int nparams) {
+void set_fragment(code_parts& p, std::string_view code) {
   syokika_code(p);
+  p.code.assign(code);
+  p.length = static_cast<int>(code.size());
+  for (const char ch : code) {
+    if (int* cnt = counter_of(p, ch)) ++*cnt;
+  }
+}
+
+bool read_fragment(Console& c, code_parts& p, int nparams) {
   std::string word;
   while (!read_value(c, word)) {
   }
   if (word == "0") word.clear();
-  p.code = word;
-  p.length = static_cast<int>(word.size());
-  bool valid = true;
+  set_fragment(p, word);
   for (const char ch : word) {
-    int* cnt = counter_of(p, ch);
-    if (cnt == nullptr || (ch >= 'X' && ch <= 'Z' && ch - 'X' >= nparams)) {
-      valid = false;
-      continue;
-    }
-    ++*cnt;
+    const bool command = ch == 's' || ch == 'r' || ch == 'l';
+    const bool parameter = ch >= 'X' && ch <= 'Z' && ch - 'X' < nparams;
+    if (!command && !parameter) return false;
   }
-  return valid;
+  return true;
 }
 
 void input_code_parts(Console& c, code_parts& p, int n, int nparams) {

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "console.hpp"
 #include "grid.hpp"
@@ -42,10 +43,18 @@ inline void getsss(code_parts& p) {
 // outside the alphabet is treated as the last digit value (it carries).
 int getnew(code_parts& p, int nparams);
 
-inline int getnew0(code_parts& p) { return getnew(p, 0); }
-inline int getnew1(code_parts& p) { return getnew(p, 1); }
-inline int getnew2(code_parts& p) { return getnew(p, 2); }
-inline int getnew3(code_parts& p) { return getnew(p, 3); }
+inline int getnew0(code_parts& p) {
+  return getnew(p, 0);
+}
+inline int getnew1(code_parts& p) {
+  return getnew(p, 1);
+}
+inline int getnew2(code_parts& p) {
+  return getnew(p, 2);
+}
+inline int getnew3(code_parts& p) {
+  return getnew(p, 3);
+}
 
 // "[n]=fragment"; with detail 1 also the counters (parameter counters as
 // far as the program has `nparams` of them).  Ends the line with a flush.
@@ -55,6 +64,10 @@ void PRINT_CODE_PARTS(Console& c, int n, int detail, const code_parts& p, int np
 // order joined by ",", then the hint line.
 void printlength(Console& c, const Grid& g, const Limits& lim,
                  std::initializer_list<const code_parts*> slots);
+
+// Puts `code` into the slot with its length and counters (the slot's
+// `fixed` stays as it is).
+void set_fragment(code_parts& p, std::string_view code);
 
 // Reads one fragment word into the record after resetting it ("0" is the
 // empty fragment) and sets its length and counters.  Returns false when the

@@ -60,16 +60,7 @@ struct CounterFixture {
     set(s.aa, aa);
   }
 
-  static void set(code_parts& p, const std::string& code) {
-    syokika_code(p);
-    p.code = code;
-    p.length = static_cast<int>(code.size());
-    for (const char ch : code) {
-      if (ch == 's') ++p.scount;
-      if (ch == 'r' || ch == 'l') ++p.turncount;
-      if (ch == 'X') ++p.xcount;
-    }
-  }
+  static void set(code_parts& p, const std::string& code) { set_fragment(p, code); }
 
   std::string out() const { return h.out.str(); }
 

@@ -14,15 +14,7 @@ namespace solver::testing {
 // A slot record holding `code`, with its length and counters.
 inline code_parts part(const std::string& code) {
   code_parts p;
-  p.code = code;
-  p.length = static_cast<int>(code.size());
-  for (const char ch : code) {
-    if (ch == 's') ++p.scount;
-    if (ch == 'r' || ch == 'l') ++p.turncount;
-    if (ch == 'X') ++p.xcount;
-    if (ch == 'Y') ++p.ycount;
-    if (ch == 'Z') ++p.zcount;
-  }
+  set_fragment(p, code);
   return p;
 }
 

@@ -1,3 +1,5 @@
+#include "slots.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "console_harness.hpp"
-#include "slots.hpp"
 
 namespace solver {
 namespace {
@@ -78,15 +79,7 @@ TEST(Enumerator, WorkedLists) {
 
 code_parts slot(const std::string& code) {
   code_parts p;
-  p.code = code;
-  p.length = static_cast<int>(code.size());
-  for (char ch : code) {
-    if (ch == 's') ++p.scount;
-    if (ch == 'r' || ch == 'l') ++p.turncount;
-    if (ch == 'X') ++p.xcount;
-    if (ch == 'Y') ++p.ycount;
-    if (ch == 'Z') ++p.zcount;
-  }
+  set_fragment(p, code);
   return p;
 }
 
