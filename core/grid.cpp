@@ -39,6 +39,7 @@ void load_map(Console& c, Grid& g, std::string_view map) {
     g.k[0][i] = 'x';
     g.k[26][i] = 'x';
   }
+  compute_target_bounds(g);
 }
 
 void input_mapdata(Console& c, Grid& g, std::u8string_view read_error_line) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "console.hpp"
+#include "target_bounds.hpp"
 
 namespace solver {
 
@@ -14,6 +15,7 @@ struct Grid {
   int startx = 0;
   int starty = 0;
   std::string mapname;  // the Problem_ID as typed
+  TargetBounds bounds;  // filled by load_map
 };
 
 // Echoes the map and loads it into the grid.  An invalid cell character is

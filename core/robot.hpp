@@ -26,8 +26,11 @@ struct Robot {
   int mlastfail = 0;  // latest step at which a gray cell may be entered
   // Stop a run as soon as it can no longer clear: each forward step collects
   // at most one target, so a run with fewer commands left than targets left
-  // to collect (all of them again after a gray cell) never clears.  Ending
-  // it early changes no result, only the step at which the run fails.
+  // to collect (all of them again after a gray cell) never clears.  While no
+  // gray cell can be entered, a run also stops once it has fewer commands
+  // left than the forward moves the map's target bounds (target_bounds.hpp)
+  // say it still needs.  Ending a run early changes no result, only the step
+  // at which it fails.
   bool prune = false;
 
   int x = 0;
@@ -68,6 +71,11 @@ struct Robot {
     lastfail = 1;
     cleared = false;
     set_limit();
+    tb = prune && grid->bounds.ready && mlastfail <= 0 ? &grid->bounds : nullptr;
+    if (tb != nullptr) {
+      tracked = 0;
+      cap = static_cast<long long>(msteps) - 1 - tb->mst;
+    }
   }
 
   int go_straight() {
@@ -95,12 +103,13 @@ struct Robot {
             return -1;
           }
           set_limit();
+          if (tb != nullptr) collect_for_bound();
         }
-        return 0;
+        return far_from_targets() ? -1 : 0;
       default:
         x = nx;
         y = ny;
-        return 0;
+        return far_from_targets() ? -1 : 0;
     }
   }
 
@@ -117,6 +126,20 @@ struct Robot {
   }
 
  private:
+  // With the target bounds: true when the commands left cannot take the
+  // robot from here through every target it has not collected.
+  bool far_from_targets() const {
+    return tb != nullptr && steps + static_cast<long long>(tb->near[x][y]) > cap;
+  }
+  void collect_for_bound() {
+    if (tracked < TargetBounds::kTracked) {
+      got[tracked++] = tb->target[x][y];
+      cap = static_cast<long long>(msteps) - 1 - tb->rest(got, tracked);
+    } else {
+      cap = static_cast<long long>(msteps) - 1;
+    }
+  }
+
   // The step number from which every command is refused: msteps, or with
   // pruning the first step after which fewer commands are left than
   // targets still to collect.
@@ -128,6 +151,14 @@ struct Robot {
     }
   }
   int limit = 0;
+  // The target bounds in use (null: none), the targets collected so far
+  // while they are few enough to follow, and the latest step from which the
+  // robot at a cell p still has near(p) forward moves to reach a target and
+  // enough after them for the others: it stops when steps + near(p) > cap.
+  const TargetBounds* tb = nullptr;
+  int got[TargetBounds::kTracked] = {};
+  int tracked = 0;
+  long long cap = 0;
 };
 
 // Runs a fragment: "s", "r", "l" move the robot; each of the first `NParams`
