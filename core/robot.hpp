@@ -2,6 +2,7 @@
 // the gray-cell rule and target collection.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -82,35 +83,9 @@ struct Robot {
     if (++steps >= limit) return -1;
     const int nx = x + dx[vect];
     const int ny = y + dy[vect];
-    switch (grid->k[nx][ny]) {
-      case 'x':
-        return 0;
-      case '*':
-        x = nx;
-        y = ny;
-        lastfail = steps;
-        getpts = 0;
-        set_limit();
-        return lastfail > mlastfail ? -1 : 0;
-      case 'o':
-        x = nx;
-        y = ny;
-        if (l[x][y] < base + lastfail) {
-          l[x][y] = base + steps;
-          ++getpts;
-          if (getpts >= grid->mappts) {
-            cleared = true;
-            return -1;
-          }
-          set_limit();
-          if (tb != nullptr) collect_for_bound();
-        }
-        return far_from_targets() ? -1 : 0;
-      default:
-        x = nx;
-        y = ny;
-        return far_from_targets() ? -1 : 0;
-    }
+    const char cell = grid->k[nx][ny];
+    if (cell == 'x') return 0;
+    return arrive(nx, ny, cell);
   }
 
   int turn_right() {
@@ -125,7 +100,75 @@ struct Robot {
     return 0;
   }
 
+  // Runs n commands given as bytes, `command` telling the command ("s",
+  // "r" or "l") of each byte: the same as the motion operations one by one,
+  // with the robot kept in registers.  Returns -1 at the first command that
+  // stops the run, 0 otherwise.
+  int run_mapped(const char* cmd, std::size_t n, const char* command) {
+    static constexpr int kStep[4] = {27, -1, -27, 1};  // dx, dy on the flat grid
+    const char* k = &grid->k[0][0];
+    const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : nullptr;
+    int pos = x * 27 + y;
+    int v = vect;
+    int s = steps;
+    int rc = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (++s >= limit) {
+        rc = -1;
+        break;
+      }
+      const char c = command[static_cast<unsigned char>(cmd[i])];
+      if (c != 's') {
+        v = c == 'r' ? rvect[v] : lvect[v];
+        continue;
+      }
+      const int np = pos + kStep[v];
+      const char cell = k[np];
+      if (cell == '.') {
+        pos = np;
+        if (near != nullptr && s + static_cast<long long>(near[np]) > cap) {
+          rc = -1;
+          break;
+        }
+      } else if (cell != 'x') {
+        steps = s;
+        rc = arrive(np / 27, np % 27, cell);
+        pos = np;
+        if (rc == -1) break;
+      }
+    }
+    steps = s;
+    vect = v;
+    x = pos / 27;
+    y = pos % 27;
+    return rc;
+  }
+
  private:
+  // The forward move onto (nx, ny), a cell that is not a wall, after its
+  // step has been counted.
+  int arrive(int nx, int ny, char cell) {
+    x = nx;
+    y = ny;
+    if (cell == '*') {
+      lastfail = steps;
+      getpts = 0;
+      set_limit();
+      return lastfail > mlastfail ? -1 : 0;
+    }
+    if (cell == 'o' && l[x][y] < base + lastfail) {
+      l[x][y] = base + steps;
+      ++getpts;
+      if (getpts >= grid->mappts) {
+        cleared = true;
+        return -1;
+      }
+      set_limit();
+      if (tb != nullptr) collect_for_bound();
+    }
+    return far_from_targets() ? -1 : 0;
+  }
+
   // With the target bounds: true when the commands left cannot take the
   // robot from here through every target it has not collected.
   bool far_from_targets() const {

@@ -117,15 +117,22 @@ struct FixedSearch {
   int closing_hantei() const;  // cchantei, bbhantei or aahantei
 
   // Interpreter (interpreter.hpp).  The commands a run begins after the
-  // main-line prefix depend only on the slots outside the prefix and the
-  // prefix's length, so they are built once into `stream` (start_stream)
-  // and every main-line fragment of that length runs against them
-  // (run_candidate).  simulate() does both, for one candidate.
+  // main-line prefix depend only on the function's slots, on the main-line
+  // arguments and on the prefix's length.  When the main-line arguments hold
+  // commands only, each of their characters costs one step wherever it goes,
+  // so which character of which slot lands where depends on their lengths
+  // alone: the stream is built once (start_stream) with each main-line
+  // argument character standing for its place, every candidate with the
+  // same function slots and lengths runs against it, and the places are
+  // read through `command` (run_candidate).  simulate() does both, for one
+  // candidate; ensure_stream() starts a new stream only when the current one
+  // does not fit the slots.
   RunEnd simulate() {
     start_stream();
     return run_candidate();
   }
   void start_stream();
+  void ensure_stream();
   RunEnd run_candidate();
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.
@@ -159,12 +166,25 @@ struct FixedSearch {
   // after the prefix (the last one is refused).
   enum class StreamEnd { Open, Limit, FixedPoint, Idle };
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
+  static constexpr std::size_t kPlaces = 'l';  // places are the bytes 1 .. 'l' - 1
   std::vector<char> stream;  // stream_len bytes in use
   std::size_t stream_len = 0;
   std::size_t stream_base = 0;
   std::size_t room = 0;
   StreamEnd stream_end = StreamEnd::Open;
   bool first_call_done = false;
+  bool stream_stale = true;  // the values were used by run_direct since
+  // The main-line arguments as the stream's first call sees them: places
+  // (bytes 1, 2, ...) or, with places off, their own characters; and the
+  // command of each stream byte for the current candidate.
+  bool places = false;
+  std::array<std::string, N> main_args;
+  std::array<char, 256> command{};
+  // What the stream was built for (function slots and lengths), and the
+  // same for the current slots.
+  std::string stream_key;
+  std::string key_scratch;
+  void stream_key_of(std::string& key) const;
   bool swap_pending = false;
   bool letters = false;
   bool body_moves = false;
@@ -198,7 +218,8 @@ struct FixedSearch {
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   bool build_values(std::size_t budget);
   bool main_arguments_hold_letters() const;
-  void start_levels();
+  template <typename Bound>
+  void start_levels(const Bound& bound);
   void recursion_with_letters(const std::string& source, ArgValue& dest, std::size_t budget);
   bool idle_level_ends_run(int& idle, bool letters_in_values);
   unsigned live_parameters() const;

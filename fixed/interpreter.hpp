@@ -237,10 +237,11 @@ bool FixedSearch<N>::main_arguments_hold_letters() const {
 // After the first call: its arguments become the previous values of the
 // first level.
 template <int N>
-void FixedSearch<N>::start_levels() {
+template <typename Bound>
+void FixedSearch<N>::start_levels(const Bound& bound) {
   for (int p = 0; p < N; ++p) {
-    const code_parts& m = slot[kMainArg + p];
-    old[p].assign(m.code.begin(), m.code.end());
+    const std::string_view m = bound(p);
+    old[p].assign(m.begin(), m.end());
   }
   const code_parts& j = slot[kBody];
   body_moves = j.scount != 0 || j.turncount != 0;
@@ -340,9 +341,36 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
   if (non_empty) dest.push_back('.');
 }
 
+// What a stream depends on: the function's slots, the prefix's length and
+// the main-line arguments (their lengths when they stand as places, their
+// characters otherwise).
+template <int N>
+void FixedSearch<N>::stream_key_of(std::string& key) const {
+  key.clear();
+  const auto put_size = [&key](std::size_t n) {
+    for (int b = 0; b < 4; ++b) key.push_back(static_cast<char>(n >> (8 * b) & 0xff));
+  };
+  for (int i = 0; i <= N; ++i) {
+    put_size(slot[i].code.size());
+    key += slot[i].code;
+  }
+  put_size(slot[kMain].code.size());
+  for (int p = 0; p < N; ++p) {
+    const std::string& m = slot[kMainArg + p].code;
+    put_size(m.size());
+    if (!places) key += m;
+  }
+}
+
 // Starts the stream for the current slots: the prefix [N+2] has
 // size(code) commands, so the step limit leaves msteps - size commands after
 // it (refused or not).
+//
+// Places: the k-th character of the main-line arguments, counted through
+// [N+3], [N+4], ... in order, stands in the stream as the byte k (from 1),
+// and command[k] is that character for the candidate being run.  The bytes
+// stay clear of "s", "r" and "l", which stand for themselves.  Arguments with
+// parameter letters, or too many characters for places, go in as they are.
 template <int N>
 void FixedSearch<N>::start_stream() {
   stream_len = 0;
@@ -352,6 +380,33 @@ void FixedSearch<N>::start_stream() {
   room = left > 0 ? static_cast<std::size_t>(left) : 0;
   stream_end = room == 0 ? StreamEnd::Limit : StreamEnd::Open;
   first_call_done = false;
+  stream_stale = false;
+  letters = main_arguments_hold_letters();
+  std::size_t total = 0;
+  for (int p = 0; p < N; ++p) total += slot[kMainArg + p].code.size();
+  places = !letters && total < kPlaces;
+  int next = 1;
+  for (int p = 0; p < N; ++p) {
+    const std::string& m = slot[kMainArg + p].code;
+    main_args[p] = m;
+    if (places) {
+      for (char& ch : main_args[p]) ch = static_cast<char>(next++);
+    }
+  }
+  command['s'] = 's';
+  command['r'] = 'r';
+  command['l'] = 'l';
+  stream_key_of(stream_key);
+}
+
+// Keeps the stream when it was built for these slots.
+template <int N>
+void FixedSearch<N>::ensure_stream() {
+  if (!stream_stale) {
+    stream_key_of(key_scratch);
+    if (key_scratch == stream_key) return;
+  }
+  start_stream();
 }
 
 // Appends the commands of one more call.  The budget of a level is
@@ -363,10 +418,10 @@ void FixedSearch<N>::extend_stream() {
   if (!first_call_done) {
     // The first call: X, Y, Z stand for the main-line argument fragments.
     first_call_done = true;
-    letters = main_arguments_hold_letters();
-    emit_body([this](int p) { return std::string_view(slot[kMainArg + p].code); });
+    const auto args = [this](int p) { return std::string_view(main_args[p]); };
+    emit_body(args);
     if (stream_end != StreamEnd::Open) return;
-    start_levels();
+    start_levels(args);
     swap_pending = false;
     return;
   }
@@ -397,26 +452,19 @@ template <int N>
 RunEnd FixedSearch<N>::run_candidate() {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
-  if (stream_base != 0) start_stream();
+  if (stream_stale || stream_base != 0) start_stream();
+  if (places) {
+    int next = 1;
+    for (int p = 0; p < N; ++p) {
+      for (const char ch : slot[kMainArg + p].code) command[static_cast<std::size_t>(next++)] = ch;
+    }
+  }
   std::size_t i = 0;
   for (;;) {
-    const char* cmd = stream.data();
-    const std::size_t n = stream_len;
-    for (; i < n; ++i) {
-      int rc;
-      switch (cmd[i]) {
-        case 's':
-          rc = robot.go_straight();
-          break;
-        case 'r':
-          rc = robot.turn_right();
-          break;
-        default:
-          rc = robot.turn_left();
-          break;
-      }
-      if (rc == -1) return run_end();
+    if (robot.run_mapped(stream.data() + i, stream_len - i, command.data()) == -1) {
+      return run_end();
     }
+    i = stream_len;
     switch (stream_end) {
       case StreamEnd::Open:
         break;
@@ -439,14 +487,14 @@ RunEnd FixedSearch<N>::run_candidate() {
 // One candidate without a stream (see run_body).
 template <int N>
 RunEnd FixedSearch<N>::run_direct() {
-  // The levels below use the stream's argument values: empty the stream, so
-  // that a later run_candidate builds it again from the first call.
-  start_stream();
+  // The levels below use the stream's argument values: a later
+  // run_candidate builds the stream again from the first call.
+  stream_stale = true;
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (jikkou0() == -1) return run_end();
   letters = main_arguments_hold_letters();
-  start_levels();
+  start_levels([this](int p) { return std::string_view(slot[kMainArg + p].code); });
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);

@@ -110,9 +110,16 @@ void FixedSearch<N>::innermost() {
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
   }
-  // A stream pays when several prefixes run against it.
-  const bool single = jj.fixed == 1 || jj.length == 0;
-  if (!single) start_stream();
+  // A stream pays when several candidates run against it: several
+  // prefixes, or main-line arguments that stand as places and change while
+  // the function's slots stay.
+  const auto varies = [](const code_parts& p) { return p.fixed != 1 && p.length > 0; };
+  bool shared = varies(jj);
+  if (!main_arguments_hold_letters()) {
+    for (int p = 0; p < N; ++p) shared = shared || varies(slot[kMainArg + p]);
+  }
+  const bool single = !shared;
+  if (!single) ensure_stream();
   const auto run = [&] { return single ? run_direct() : run_candidate(); };
   if (walk == Walk::Worker) {
     do {
