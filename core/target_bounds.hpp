@@ -39,9 +39,9 @@ struct TargetBounds {
   static constexpr int kFar = 1 << 20;
 
   bool ready = false;
-  int mst = 0;                            // MST(all), or kFar
-  std::int32_t near[27][27] = {};         // near(p)
-  std::int16_t target[27][27] = {};       // the target number of a cell, -1 if none
+  int mst = 0;                                         // MST(all), or kFar
+  std::int32_t near[27][27] = {};                      // near(p)
+  std::int16_t target[27][27] = {};                    // the target number of a cell, -1 if none
   std::vector<std::array<std::int32_t, kTracked>> nn;  // nn(c, k) at [c][k - 1]
 
   // The forward moves still needed, beyond near(p), once the targets listed

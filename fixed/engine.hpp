@@ -143,7 +143,16 @@ struct FixedSearch {
 
   // Test hooks on the interpreter: the values of the last call run, and the
   // largest capacity any argument value holds.
-  std::string_view argument(int p) const { return {value[p].data(), value[p].size()}; }
+  std::string argument(int p) const {
+    std::string v(value[p].begin(), value[p].end());
+    if (places) {
+      for (char& ch : v) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 1 && b <= place_count) ch = command[b];
+      }
+    }
+    return v;
+  }
   std::size_t argument_capacity() const {
     std::size_t most = 0;
     for (int p = 0; p < N; ++p) {
@@ -167,7 +176,7 @@ struct FixedSearch {
   enum class StreamEnd { Open, Limit, FixedPoint, Idle };
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
   static constexpr std::size_t kPlaces = 'l';  // places are the bytes 1 .. 'l' - 1
-  std::vector<char> stream;  // stream_len bytes in use
+  std::vector<char> stream;                    // stream_len bytes in use
   std::size_t stream_len = 0;
   std::size_t stream_base = 0;
   std::size_t room = 0;
@@ -178,6 +187,7 @@ struct FixedSearch {
   // (bytes 1, 2, ...) or, with places off, their own characters; and the
   // command of each stream byte for the current candidate.
   bool places = false;
+  std::size_t place_count = 0;
   std::array<std::string, N> main_args;
   std::array<char, 256> command{};
   // What the stream was built for (function slots and lengths), and the

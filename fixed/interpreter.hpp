@@ -385,6 +385,7 @@ void FixedSearch<N>::start_stream() {
   std::size_t total = 0;
   for (int p = 0; p < N; ++p) total += slot[kMainArg + p].code.size();
   places = !letters && total < kPlaces;
+  place_count = places ? total : 0;
   int next = 1;
   for (int p = 0; p < N; ++p) {
     const std::string& m = slot[kMainArg + p].code;

@@ -199,5 +199,87 @@ TEST(Robot, PruningStopsOnlyRunsThatCannotClear) {
   EXPECT_EQ(literal.r.turn_right(), -1);  // only the step limit
 }
 
+// Two targets four and eight cells above the start of an open map, with a
+// wall between them that the second leg must go round.
+Grid two_targets_round_a_wall() {
+  return custom({{{13, 9}, 'o'}, {{13, 5}, 'o'}, {{13, 7}, 'x'}, {{12, 7}, '*'}});
+}
+
+TEST(TargetBounds, DistancesGoRoundWallsAndGrayCells) {
+  const Grid g = two_targets_round_a_wall();
+  const TargetBounds& b = g.bounds;
+  ASSERT_TRUE(b.ready);
+  // (13,9) to (13,5): round the wall at (13,7) on the right, since (12,7)
+  // is gray: 6 forward moves.
+  EXPECT_EQ(b.mst, 6);
+  EXPECT_EQ(b.near[13][13], 4);  // the start to (13,9)
+  EXPECT_EQ(b.near[13][9], 6);   // a target's nearest other target
+  EXPECT_EQ(b.near[13][8], 1);
+  EXPECT_EQ(b.nn[static_cast<std::size_t>(b.target[13][9])][0], 6);
+  EXPECT_EQ(b.nn[static_cast<std::size_t>(b.target[13][9])][1], TargetBounds::kFar);
+  EXPECT_EQ(b.target[13][13], -1);
+  // With one of the two collected, the other needs nothing beyond near.
+  const int first = b.target[13][9];
+  EXPECT_EQ(b.rest(&first, 0), 6);
+  EXPECT_EQ(b.rest(&first, 1), 0);
+}
+
+TEST(TargetBounds, RunsStopOnlyWhenTheyCanNoLongerReachEveryTarget) {
+  const Grid g = two_targets_round_a_wall();
+  // The shortest clear: up to (13,9), then round the wall on the right to
+  // (13,5): 10 forward moves and 4 turns.
+  const std::string clear = "sssssrslsslsrs";
+  for (const bool prune : {false, true}) {
+    // Exactly enough commands: the pruned run clears at the same step.
+    FreshRun at(g, static_cast<int>(clear.size()) + 1, 0);
+    at.r.prune = prune;
+    at.r.reset();
+    EXPECT_EQ(jikkoujj(at.r, clear), -1);
+    EXPECT_TRUE(at.r.cleared);
+    EXPECT_EQ(at.r.steps, static_cast<int>(clear.size()));
+  }
+  // Six turns first: 14 commands allowed cannot hold 6 + 14.  At the first
+  // forward move (step 7, three cells below the first target) the bound
+  // asks for 3 + 6 more forward moves with 7 commands left: the pruned run
+  // stops there, the literal one only at the step limit.
+  FreshRun pruned(g, 15, 0);
+  pruned.r.prune = true;
+  pruned.r.reset();
+  EXPECT_EQ(jikkoujj(pruned.r, "rlrlrl" + clear), -1);
+  EXPECT_FALSE(pruned.r.cleared);
+  EXPECT_EQ(pruned.r.steps, 7);
+  FreshRun literal(g, 15, 0);
+  EXPECT_EQ(jikkoujj(literal.r, "rlrlrl" + clear), -1);
+  EXPECT_FALSE(literal.r.cleared);
+  EXPECT_EQ(literal.r.steps, 15);
+}
+
+TEST(TargetBounds, OnlyWhileGrayCellsEndTheRun) {
+  // A gray cell may be entered (limit 5): the collection can start again
+  // after it, so the distances no longer bound the run; only the count of
+  // targets does, and the run above goes on.
+  const Grid g = two_targets_round_a_wall();
+  FreshRun run(g, 15, 5);
+  run.r.prune = true;
+  run.r.reset();
+  EXPECT_EQ(jikkoujj(run.r, "rlrlrlssss"), 0);
+  EXPECT_EQ(run.r.steps, 10);
+}
+
+TEST(TargetBounds, ATargetOutOfReachStopsEveryMove) {
+  // (13,9) walled in: no run can clear, so the first forward move stops it.
+  const Grid g = custom({{{13, 9}, 'o'},
+                         {{13, 3}, 'o'},
+                         {{13, 8}, 'x'},
+                         {{13, 10}, 'x'},
+                         {{12, 9}, 'x'},
+                         {{14, 9}, 'x'}});
+  FreshRun run(g, 1000, 0);
+  run.r.prune = true;
+  run.r.reset();
+  EXPECT_EQ(jikkoujj(run.r, "rrs"), -1);
+  EXPECT_EQ(run.r.steps, 3);
+}
+
 }  // namespace
 }  // namespace solver

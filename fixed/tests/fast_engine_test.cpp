@@ -83,17 +83,37 @@ void compare_with_literal_interpreter(unsigned seed, int combinations) {
       }
       slots[Search::kMain] = fragment("srl", pick(4));
       msteps = 1 + pick(150);
-      mlastfail = pick(msteps + 1);
+      mlastfail = pick(2) == 0 ? 0 : pick(msteps + 1);
     }
     const Grid& g = catalogue_grids().at(id);
     Bench<N> b(g, 4, msteps, mlastfail);
     b.fill(slots);
     b.s->robot.prune = true;
     b.s->start_stream();
-    const int prefix_length = static_cast<int>(slots[Search::kMain].size());
+    // The same candidates without a stream, on a second engine so that the
+    // first keeps its stream from candidate to candidate.
+    Bench<N> d(g, 4, msteps, mlastfail);
+    d.s->robot.prune = true;
+    const auto vary = [&](int i, const std::string& alphabet) {
+      slots[i] = fragment(alphabet, static_cast<int>(slots[i].size()));
+      b.s->slot[i] = part(slots[i]);
+    };
+    const auto commands_only = [](const std::string& f) {
+      return f.find_first_not_of("srl") == std::string::npos;
+    };
     for (int k = 0; k < 6; ++k) {
-      if (k > 0) slots[Search::kMain] = fragment("srl", prefix_length);
-      b.s->slot[Search::kMain] = part(slots[Search::kMain]);
+      // Later candidates change the prefix, often the main-line arguments
+      // (places of the same stream) and now and then a function slot (a
+      // new stream), keeping every length.
+      if (k > 0) {
+        vary(Search::kMain, "srl");
+        for (int p = 0; p < N; ++p) {
+          const int i = Search::kMainArg + p;
+          if (commands_only(slots[i]) && pick(2) == 0) vary(i, "srl");
+        }
+        if (pick(4) == 0) vary(pick(N + 1), function_alphabet);
+      }
+      b.s->ensure_stream();
       const RunEnd got = b.s->run_candidate();
       const LiteralOutcome want = literal_candidate<N>(g, slots, msteps, mlastfail);
       std::string shown = id;
@@ -104,11 +124,11 @@ void compare_with_literal_interpreter(unsigned seed, int combinations) {
         ASSERT_EQ(b.s->robot.steps, want.steps) << shown;
         ++clears;
       }
-      // The run without a stream, for a combination with one prefix.
-      const RunEnd direct = b.s->run_direct();
+      for (int i = 0; i < Search::kSlots; ++i) d.s->slot[i] = part(slots[i]);
+      const RunEnd direct = d.s->run_direct();
       ASSERT_EQ(direct == RunEnd::Cleared, want.cleared) << shown << " direct";
       if (want.cleared) {
-        ASSERT_EQ(b.s->robot.steps, want.steps) << shown << " direct";
+        ASSERT_EQ(d.s->robot.steps, want.steps) << shown << " direct";
       }
       ++runs;
     }
