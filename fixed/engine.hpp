@@ -169,37 +169,77 @@ struct FixedSearch {
 
   RunEnd run_end() const { return robot.cleared ? RunEnd::Cleared : RunEnd::Failed; }
 
-  // The command stream after the main-line prefix ('s', 'r', 'l'), built
-  // level by level as runs need it.  It holds the commands from number
-  // stream_base on; `room` is the number of commands the step limit leaves
-  // after the prefix (the last one is refused).
+  // The command stream after the main-line prefix, built level by level as
+  // runs need it.  It holds the commands from number stream_base on; `room`
+  // is the number of commands the step limit leaves after the prefix (the
+  // last one is refused).
   enum class StreamEnd { Open, Limit, FixedPoint, Idle };
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
-  static constexpr std::size_t kPlaces = 'l';  // places are the bytes 1 .. 'l' - 1
+  static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
   std::vector<char> stream;                    // stream_len bytes in use
   std::size_t stream_len = 0;
   std::size_t stream_base = 0;
   std::size_t room = 0;
   StreamEnd stream_end = StreamEnd::Open;
   bool first_call_done = false;
-  bool stream_stale = true;  // the values were used by run_direct since
-  // The main-line arguments as the stream's first call sees them: places
-  // (bytes 1, 2, ...) or, with places off, their own characters; and the
-  // command of each stream byte for the current candidate.
-  bool places = false;
-  std::size_t place_count = 0;
-  std::array<std::string, N> main_args;
-  std::array<char, 256> command{};
-  // What the stream was built for (function slots and lengths), and the
-  // same for the current slots.
-  std::string stream_key;
-  std::string key_scratch;
-  void stream_key_of(std::string& key) const;
   bool swap_pending = false;
   bool letters = false;
   bool body_moves = false;
   unsigned live = 0;
   int idle = 0;
+  // Places: with main-line arguments of commands only, each command
+  // character of the function's slots and each character of the main-line
+  // arguments, counted in slot order from 1, stands in the stream as the
+  // byte of its number, and command[k] is the character of place k for the
+  // candidate being run.  A character costs one step wherever it goes, so
+  // the stream then depends only on where the slots hold parameter letters
+  // and on the lengths.  `fn` and `main_args` are the slots as the stream
+  // reads them (places, or the characters themselves).
+  bool places = false;
+  std::size_t place_count = 0;
+  std::array<std::string, N + 1> fn;
+  std::array<std::string, N> main_args;
+  std::array<char, 256> command{};
+
+  // Recently built streams, each with everything needed to extend it, so
+  // that slots that come back find theirs.  One is `loaded`: its state is
+  // in the members above and the cache entry holds whatever they held
+  // before (a swap in either direction).  run_direct works on the members
+  // with no stream loaded; `stream_stale` then tells that they hold none.
+  struct StreamState {
+    std::vector<char> stream;
+    std::size_t stream_len = 0;
+    std::size_t stream_base = 0;
+    std::size_t room = 0;
+    StreamEnd stream_end = StreamEnd::Open;
+    bool first_call_done = false;
+    bool swap_pending = false;
+    bool letters = false;
+    bool body_moves = false;
+    unsigned live = 0;
+    int idle = 0;
+    bool places = false;
+    std::size_t place_count = 0;
+    std::array<std::string, N + 1> fn;
+    std::array<std::string, N> main_args;
+    std::array<ArgValue, N> value;
+    std::array<ArgValue, N> old;
+    std::array<ArgValue, N> saved;
+    std::uint64_t saved_power = 0;
+    std::uint64_t saved_age = 0;
+  };
+  static constexpr std::size_t kCachedStreams = 16;
+  std::vector<StreamState> cache;
+  std::vector<std::string> cache_key;
+  std::vector<std::uint64_t> cache_used;
+  int loaded = -1;
+  std::uint64_t tick = 0;
+  bool stream_stale = true;
+  std::string key_scratch;
+  void swap_stream(StreamState& e);
+  void park_stream();
+  bool use_places() const;
+  void stream_key_of(std::string& key, bool with_places) const;
   std::size_t emitted() const { return stream_base + stream_len; }
   void extend_stream();
   template <typename Bound>
@@ -226,7 +266,7 @@ struct FixedSearch {
   bool enter_combination();
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
-  bool build_values(std::size_t budget);
+  bool build_values(std::size_t budget, bool from_stream);
   bool main_arguments_hold_letters() const;
   template <typename Bound>
   void start_levels(const Bound& bound);

@@ -56,6 +56,12 @@ inline bool is_command(char ch) {
   return ch == 's' || ch == 'r' || ch == 'l';
 }
 
+// A command, or a place standing for one (the bytes 1 .. 'X' - 1, below the
+// parameter letters).
+inline bool is_literal(char ch) {
+  return is_command(ch) || static_cast<unsigned char>(ch) - 1U < static_cast<unsigned>('X' - 1);
+}
+
 // Appends n bytes; the capacity grows geometrically but never past `limit`,
 // which the caller guarantees the value never exceeds.
 inline void append_bytes(ArgValue& d, const char* p, std::size_t n, std::size_t limit) {
@@ -125,11 +131,12 @@ template <int N>
 template <typename Bound>
 void FixedSearch<N>::emit_body(const Bound& bound) {
   using interpreter_detail::is_command;
-  const code_parts& j = slot[kBody];
-  const std::size_t n = std::min(j.code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
+  const std::string& j = fn[kBody];
+  const std::size_t n =
+      std::min(j.size(), static_cast<std::size_t>(std::max(slot[kBody].length, 0)));
   for (std::size_t i = 0; i < n; ++i) {
-    const char ch = j.code[i];
-    if (is_command(ch)) {
+    const char ch = j[i];
+    if (interpreter_detail::is_literal(ch)) {
       if (!emit(&ch, 1)) return;
       continue;
     }
@@ -160,7 +167,7 @@ void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::s
     if (p >= 0 && p < N) {
       size += old[static_cast<std::size_t>(p)].size();
     } else if (p < 0 || p >= 3) {
-      size += interpreter_detail::is_command(ch) ? 1 : 0;
+      size += interpreter_detail::is_literal(ch) ? 1 : 0;
     }
     if (size >= budget) break;
   }
@@ -177,7 +184,7 @@ void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::s
       const std::size_t take = std::min(o.size(), size - at);
       if (take != 0) std::memcpy(out + at, o.data(), take);
       at += take;
-    } else if (interpreter_detail::is_command(ch)) {
+    } else if (interpreter_detail::is_literal(ch)) {
       out[at++] = ch;
     }
   }
@@ -255,10 +262,10 @@ void FixedSearch<N>::start_levels(const Bound& bound) {
 // Builds the values of the next call from the argument slots and the
 // previous values; true when every one of them is empty.
 template <int N>
-bool FixedSearch<N>::build_values(std::size_t budget) {
+bool FixedSearch<N>::build_values(std::size_t budget, bool from_stream) {
   bool all_empty = true;
   for (int p = 0; p < N; ++p) {
-    const std::string& source = slot[kArg + p].code;
+    const std::string& source = from_stream ? fn[kArg + p] : slot[kArg + p].code;
     if ((live >> p & 1U) == 0) {
       build_emptiness_only(slot[kArg + p], value[p]);
     } else if (letters) {
@@ -341,36 +348,43 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
   if (non_empty) dest.push_back('.');
 }
 
-// What a stream depends on: the function's slots, the prefix's length and
-// the main-line arguments (their lengths when they stand as places, their
-// characters otherwise).
+// Whether the current slots run as places: main-line arguments of commands
+// only, and few enough characters to number.
 template <int N>
-void FixedSearch<N>::stream_key_of(std::string& key) const {
+bool FixedSearch<N>::use_places() const {
+  if (main_arguments_hold_letters()) return false;
+  std::size_t count = 0;
+  for (int i = 0; i <= N; ++i) count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+  for (int p = 0; p < N; ++p) count += slot[kMainArg + p].code.size();
+  return count < kPlaces;
+}
+
+// What a stream depends on: the prefix's length and, with places, the
+// lengths of the slots and where the function's slots hold parameter
+// letters; without places, every character of those slots.
+template <int N>
+void FixedSearch<N>::stream_key_of(std::string& key, bool with_places) const {
   key.clear();
   const auto put_size = [&key](std::size_t n) {
     for (int b = 0; b < 4; ++b) key.push_back(static_cast<char>(n >> (8 * b) & 0xff));
   };
+  key.push_back(with_places ? 'p' : 'c');
   for (int i = 0; i <= N; ++i) {
     put_size(slot[i].code.size());
-    key += slot[i].code;
+    for (const char ch : slot[i].code)
+      key.push_back(with_places && interpreter_detail::is_command(ch) ? 's' : ch);
   }
   put_size(slot[kMain].code.size());
   for (int p = 0; p < N; ++p) {
     const std::string& m = slot[kMainArg + p].code;
     put_size(m.size());
-    if (!places) key += m;
+    if (!with_places) key += m;
   }
 }
 
 // Starts the stream for the current slots: the prefix [N+2] has
 // size(code) commands, so the step limit leaves msteps - size commands after
 // it (refused or not).
-//
-// Places: the k-th character of the main-line arguments, counted through
-// [N+3], [N+4], ... in order, stands in the stream as the byte k (from 1),
-// and command[k] is that character for the candidate being run.  The bytes
-// stay clear of "s", "r" and "l", which stand for themselves.  Arguments with
-// parameter letters, or too many characters for places, go in as they are.
 template <int N>
 void FixedSearch<N>::start_stream() {
   stream_len = 0;
@@ -382,32 +396,98 @@ void FixedSearch<N>::start_stream() {
   first_call_done = false;
   stream_stale = false;
   letters = main_arguments_hold_letters();
-  std::size_t total = 0;
-  for (int p = 0; p < N; ++p) total += slot[kMainArg + p].code.size();
-  places = !letters && total < kPlaces;
-  place_count = places ? total : 0;
+  places = use_places();
   int next = 1;
-  for (int p = 0; p < N; ++p) {
-    const std::string& m = slot[kMainArg + p].code;
-    main_args[p] = m;
-    if (places) {
-      for (char& ch : main_args[p]) ch = static_cast<char>(next++);
+  for (int i = 0; i <= N; ++i) {
+    fn[i] = slot[i].code;
+    if (!places) continue;
+    for (char& ch : fn[i]) {
+      if (interpreter_detail::is_command(ch)) ch = static_cast<char>(next++);
     }
   }
+  for (int p = 0; p < N; ++p) {
+    main_args[p] = slot[kMainArg + p].code;
+    if (!places) continue;
+    for (char& ch : main_args[p]) ch = static_cast<char>(next++);
+  }
+  place_count = static_cast<std::size_t>(next - 1);
   command['s'] = 's';
   command['r'] = 'r';
   command['l'] = 'l';
-  stream_key_of(stream_key);
+  if (loaded >= 0) stream_key_of(cache_key[static_cast<std::size_t>(loaded)], places);
 }
 
-// Keeps the stream when it was built for these slots.
+template <int N>
+void FixedSearch<N>::swap_stream(StreamState& e) {
+  using std::swap;
+  swap(stream, e.stream);
+  swap(stream_len, e.stream_len);
+  swap(stream_base, e.stream_base);
+  swap(room, e.room);
+  swap(stream_end, e.stream_end);
+  swap(first_call_done, e.first_call_done);
+  swap(swap_pending, e.swap_pending);
+  swap(letters, e.letters);
+  swap(body_moves, e.body_moves);
+  swap(live, e.live);
+  swap(idle, e.idle);
+  swap(places, e.places);
+  swap(place_count, e.place_count);
+  swap(fn, e.fn);
+  swap(main_args, e.main_args);
+  swap(value, e.value);
+  swap(old, e.old);
+  swap(saved, e.saved);
+  swap(saved_power, e.saved_power);
+  swap(saved_age, e.saved_age);
+}
+
+// Puts the loaded stream back into the cache.
+template <int N>
+void FixedSearch<N>::park_stream() {
+  if (loaded < 0) return;
+  swap_stream(cache[static_cast<std::size_t>(loaded)]);
+  loaded = -1;
+  stream_stale = true;
+}
+
+// Loads the stream of the current slots: the one loaded, one from the
+// cache, or a new one in place of the least recently used.
 template <int N>
 void FixedSearch<N>::ensure_stream() {
-  if (!stream_stale) {
-    stream_key_of(key_scratch);
-    if (key_scratch == stream_key) return;
+  stream_key_of(key_scratch, use_places());
+  ++tick;
+  if (loaded >= 0 && !stream_stale) {
+    const auto at = static_cast<std::size_t>(loaded);
+    if (cache_key[at] == key_scratch) {
+      cache_used[at] = tick;
+      return;
+    }
   }
-  start_stream();
+  park_stream();
+  std::size_t at = cache.size();
+  for (std::size_t i = 0; i < cache.size(); ++i) {
+    if (cache_key[i] == key_scratch) {
+      at = i;
+      break;
+    }
+  }
+  const bool found = at != cache.size();
+  if (!found) {
+    if (cache.size() < kCachedStreams) {
+      cache.emplace_back();
+      cache_key.emplace_back();
+      cache_used.push_back(0);
+    } else {
+      at = static_cast<std::size_t>(
+          std::min_element(cache_used.begin(), cache_used.end()) - cache_used.begin());
+    }
+  }
+  swap_stream(cache[at]);
+  loaded = static_cast<int>(at);
+  cache_used[at] = tick;
+  stream_stale = false;
+  if (!found) start_stream();
 }
 
 // Appends the commands of one more call.  The budget of a level is
@@ -432,7 +512,7 @@ void FixedSearch<N>::extend_stream() {
   swap_pending = true;
   // At least 1: the stream is not full.
   const std::size_t budget = room - emitted();
-  if (build_values(budget) && !body_moves) {
+  if (build_values(budget, true) && !body_moves) {
     stream_end = StreamEnd::FixedPoint;
     return;
   }
@@ -455,9 +535,14 @@ RunEnd FixedSearch<N>::run_candidate() {
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (stream_stale || stream_base != 0) start_stream();
   if (places) {
-    int next = 1;
+    std::size_t next = 1;
+    for (int i = 0; i <= N; ++i) {
+      for (const char ch : slot[i].code) {
+        if (interpreter_detail::is_command(ch)) command[next++] = ch;
+      }
+    }
     for (int p = 0; p < N; ++p) {
-      for (const char ch : slot[kMainArg + p].code) command[static_cast<std::size_t>(next++)] = ch;
+      for (const char ch : slot[kMainArg + p].code) command[next++] = ch;
     }
   }
   std::size_t i = 0;
@@ -488,8 +573,8 @@ RunEnd FixedSearch<N>::run_candidate() {
 // One candidate without a stream (see run_body).
 template <int N>
 RunEnd FixedSearch<N>::run_direct() {
-  // The levels below use the stream's argument values: a later
-  // run_candidate builds the stream again from the first call.
+  // The levels below use the members of a stream: none is loaded now.
+  park_stream();
   stream_stale = true;
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
@@ -499,7 +584,7 @@ RunEnd FixedSearch<N>::run_direct() {
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
-    if (build_values(budget) && !body_moves) return RunEnd::FixedPoint;
+    if (build_values(budget, false) && !body_moves) return RunEnd::FixedPoint;
     const int before = robot.steps;
     if (jikkou() == -1) return run_end();
     if (robot.steps != before) {

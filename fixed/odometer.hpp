@@ -111,14 +111,9 @@ void FixedSearch<N>::innermost() {
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
   }
   // A stream pays when several candidates run against it: several
-  // prefixes, or main-line arguments that stand as places and change while
-  // the function's slots stay.
-  const auto varies = [](const code_parts& p) { return p.fixed != 1 && p.length > 0; };
-  bool shared = varies(jj);
-  if (!main_arguments_hold_letters()) {
-    for (int p = 0; p < N; ++p) shared = shared || varies(slot[kMainArg + p]);
-  }
-  const bool single = !shared;
+  // prefixes, or slots that stand as places (every candidate with the same
+  // letters in the function's slots and the same lengths).
+  const bool single = !use_places() && (jj.fixed == 1 || jj.length == 0);
   if (!single) ensure_stream();
   const auto run = [&] { return single ? run_direct() : run_candidate(); };
   if (walk == Walk::Worker) {
