@@ -16,6 +16,9 @@ inline constexpr int dy[4] = {0, -1, 0, 1};
 inline constexpr int rvect[4] = {3, 0, 1, 2};
 inline constexpr int lvect[4] = {1, 2, 3, 0};
 
+// Command codes of compiled command strings.
+enum : std::uint8_t { kGo = 0, kRight = 1, kLeft = 2 };
+
 // Robot state of one candidate run.  A search worker owns one.
 //
 // The motion operations return 0 (go on) or -1 (stop this candidate).  The
@@ -100,14 +103,21 @@ struct Robot {
     return 0;
   }
 
-  // Runs n commands given as bytes, `command` telling the command ("s",
-  // "r" or "l") of each byte: the same as the motion operations one by one,
-  // with the robot kept in registers.  Returns -1 at the first command that
-  // stops the run, 0 otherwise.
-  int run_mapped(const char* cmd, std::size_t n, const char* command) {
+  // Runs n commands given as bytes, op[byte] telling the command of each
+  // (kGo, kRight, kLeft): the same as the motion operations one by one, with
+  // the robot kept in registers.  A turn adds 3 (right) or 1 (left) to the
+  // heading modulo 4 (the rvect and lvect tables), and a command moves the
+  // robot by its step times "is it kGo", so that turns and moves take the
+  // same path and only walls, targets and gray cells branch off.  Returns
+  // -1 at the first command that stops the run, 0 otherwise.
+  int run_mapped(const char* cmd, std::size_t n, const std::uint8_t* op) {
     static constexpr int kStep[4] = {27, -1, -27, 1};  // dx, dy on the flat grid
+    static constexpr int kTurn[3] = {0, 3, 1};         // kGo, kRight, kLeft
     const char* k = &grid->k[0][0];
-    const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : nullptr;
+    const long long* ls = &l[0][0];
+    const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : kNoDistances;
+    // `cap` rises as targets are collected (in arrive).
+    long long bound = tb != nullptr ? cap : kNoCap;
     int pos = x * 27 + y;
     int v = vect;
     int s = steps;
@@ -117,24 +127,31 @@ struct Robot {
         rc = -1;
         break;
       }
-      const char c = command[static_cast<unsigned char>(cmd[i])];
-      if (c != 's') {
-        v = c == 'r' ? rvect[v] : lvect[v];
-        continue;
-      }
-      const int np = pos + kStep[v];
+      const unsigned c = op[static_cast<unsigned char>(cmd[i])];
+      const int go = c == kGo ? 1 : 0;
+      v = (v + kTurn[c]) & 3;
+      const int np = pos + (kStep[v] & -go);
       const char cell = k[np];
-      if (cell == '.') {
-        pos = np;
-        if (near != nullptr && s + static_cast<long long>(near[np]) > cap) {
-          rc = -1;
-          break;
+      if (((cell != '.') & (go != 0)) != 0) {
+        if (cell == 'x') continue;
+        if (cell != 'o' || ls[np] < base + lastfail) {
+          // A gray cell or a target to collect: the rules of go_straight.
+          steps = s;
+          vect = v;
+          rc = arrive(np / 27, np % 27, cell);
+          pos = np;
+          if (rc == -1) break;
+          if (tb != nullptr) bound = cap;
+          continue;
         }
-      } else if (cell != 'x') {
-        steps = s;
-        rc = arrive(np / 27, np % 27, cell);
-        pos = np;
-        if (rc == -1) break;
+        // A target already collected: a plain move.
+      }
+      pos = np;
+      // The bound holds at any command; looking after turns too keeps the
+      // loop free of a test on the command.
+      if (s + static_cast<long long>(near[pos]) > bound) {
+        rc = -1;
+        break;
       }
     }
     steps = s;
@@ -145,6 +162,9 @@ struct Robot {
   }
 
  private:
+  static constexpr long long kNoCap = 1LL << 62;
+  static constexpr std::int32_t kNoDistances[27 * 27] = {};
+
   // The forward move onto (nx, ny), a cell that is not a wall, after its
   // step has been counted.
   int arrive(int nx, int ny, char cell) {

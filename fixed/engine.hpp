@@ -148,7 +148,7 @@ struct FixedSearch {
     if (places) {
       for (char& ch : v) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 1 && b <= place_count) ch = command[b];
+        if (b >= 1 && b <= place_count) ch = "srl"[command[b]];
       }
     }
     return v;
@@ -199,7 +199,7 @@ struct FixedSearch {
   std::size_t place_count = 0;
   std::array<std::string, N + 1> fn;
   std::array<std::string, N> main_args;
-  std::array<char, 256> command{};
+  std::array<std::uint8_t, 256> command{};
 
   // Recently built streams, each with everything needed to extend it, so
   // that slots that come back find theirs.  One is `loaded`: its state is

@@ -52,6 +52,10 @@ namespace solver {
 
 namespace interpreter_detail {
 
+inline std::uint8_t op_of(char ch) {
+  return ch == 's' ? kGo : ch == 'r' ? kRight : kLeft;
+}
+
 inline bool is_command(char ch) {
   return ch == 's' || ch == 'r' || ch == 'l';
 }
@@ -354,7 +358,8 @@ template <int N>
 bool FixedSearch<N>::use_places() const {
   if (main_arguments_hold_letters()) return false;
   std::size_t count = 0;
-  for (int i = 0; i <= N; ++i) count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+  for (int i = 0; i <= N; ++i)
+    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   for (int p = 0; p < N; ++p) count += slot[kMainArg + p].code.size();
   return count < kPlaces;
 }
@@ -411,9 +416,9 @@ void FixedSearch<N>::start_stream() {
     for (char& ch : main_args[p]) ch = static_cast<char>(next++);
   }
   place_count = static_cast<std::size_t>(next - 1);
-  command['s'] = 's';
-  command['r'] = 'r';
-  command['l'] = 'l';
+  command['s'] = kGo;
+  command['r'] = kRight;
+  command['l'] = kLeft;
   if (loaded >= 0) stream_key_of(cache_key[static_cast<std::size_t>(loaded)], places);
 }
 
@@ -479,8 +484,8 @@ void FixedSearch<N>::ensure_stream() {
       cache_key.emplace_back();
       cache_used.push_back(0);
     } else {
-      at = static_cast<std::size_t>(
-          std::min_element(cache_used.begin(), cache_used.end()) - cache_used.begin());
+      at = static_cast<std::size_t>(std::min_element(cache_used.begin(), cache_used.end()) -
+                                    cache_used.begin());
     }
   }
   swap_stream(cache[at]);
@@ -538,11 +543,13 @@ RunEnd FixedSearch<N>::run_candidate() {
     std::size_t next = 1;
     for (int i = 0; i <= N; ++i) {
       for (const char ch : slot[i].code) {
-        if (interpreter_detail::is_command(ch)) command[next++] = ch;
+        if (interpreter_detail::is_command(ch)) command[next++] = interpreter_detail::op_of(ch);
       }
     }
     for (int p = 0; p < N; ++p) {
-      for (const char ch : slot[kMainArg + p].code) command[next++] = ch;
+      for (const char ch : slot[kMainArg + p].code) {
+        command[next++] = interpreter_detail::op_of(ch);
+      }
     }
   }
   std::size_t i = 0;

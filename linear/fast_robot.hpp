@@ -18,9 +18,6 @@
 
 namespace solver {
 
-// Command codes of a compiled fragment.
-enum : std::uint8_t { kGo = 0, kRight = 1, kLeft = 2 };
-
 // The commands of a fragment: "s", "r", "l" in order, anything else dropped
 // (the plain execution skips it too).
 inline std::vector<std::uint8_t> compile_fragment(std::string_view fragment) {
