@@ -49,6 +49,9 @@ struct Robot {
   // need not clear the grid: values of earlier runs all lie below `base`.
   long long l[27][27] = {};
   long long base = 0;
+  // Forward commands the rest of the run holds, when the caller knows them
+  // (run_mapped counts them down); -1 when not known.  Reset to -1.
+  long long goes_left = -1;
   // Commands begun by the runs before the current one.
   std::uint64_t commands = 0;
 
@@ -74,11 +77,13 @@ struct Robot {
     getpts = 0;
     lastfail = 1;
     cleared = false;
+    goes_left = -1;
     set_limit();
     tb = prune && grid->bounds.ready && mlastfail <= 0 ? &grid->bounds : nullptr;
     if (tb != nullptr) {
       tracked = 0;
-      cap = static_cast<long long>(msteps) - 1 - tb->mst;
+      rest = tb->mst;
+      cap = static_cast<long long>(msteps) - 1 - rest;
     }
   }
 
@@ -116,8 +121,14 @@ struct Robot {
     const char* k = &grid->k[0][0];
     const long long* ls = &l[0][0];
     const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : kNoDistances;
-    // `cap` rises as targets are collected (in arrive).
-    long long bound = tb != nullptr ? cap : kNoCap;
+    // The forward moves the run can still make: the forward commands left in
+    // the stream when the caller has counted them (goes_left), else all the
+    // commands the step limit leaves.  The run stops when the target bounds
+    // need more; `rest` falls as targets are collected (in arrive).
+    const bool counted = goes_left >= 0;
+    const int every = counted ? 0 : 1;
+    long long left = counted ? goes_left : static_cast<long long>(msteps) - 1 - steps;
+    long long need = tb != nullptr ? rest : -kNoCap;
     int pos = x * 27 + y;
     int v = vect;
     int s = steps;
@@ -129,6 +140,7 @@ struct Robot {
       }
       const unsigned c = op[static_cast<unsigned char>(cmd[i])];
       const int go = c == kGo ? 1 : 0;
+      left -= go | every;
       v = (v + kTurn[c]) & 3;
       const int np = pos + (kStep[v] & -go);
       const char cell = k[np];
@@ -141,7 +153,7 @@ struct Robot {
           rc = arrive(np / 27, np % 27, cell);
           pos = np;
           if (rc == -1) break;
-          if (tb != nullptr) bound = cap;
+          if (tb != nullptr) need = rest;
           continue;
         }
         // A target already collected: a plain move.
@@ -149,11 +161,12 @@ struct Robot {
       pos = np;
       // The bound holds at any command; looking after turns too keeps the
       // loop free of a test on the command.
-      if (s + static_cast<long long>(near[pos]) > bound) {
+      if (near[pos] + need > left) {
         rc = -1;
         break;
       }
     }
+    if (counted) goes_left = left;
     steps = s;
     vect = v;
     x = pos / 27;
@@ -197,10 +210,11 @@ struct Robot {
   void collect_for_bound() {
     if (tracked < TargetBounds::kTracked) {
       got[tracked++] = tb->target[x][y];
-      cap = static_cast<long long>(msteps) - 1 - tb->rest(got, tracked);
+      rest = tb->rest(got, tracked);
     } else {
-      cap = static_cast<long long>(msteps) - 1;
+      rest = 0;  // too many to follow: near(p) alone
     }
+    cap = static_cast<long long>(msteps) - 1 - rest;
   }
 
   // The step number from which every command is refused: msteps, or with
@@ -221,6 +235,7 @@ struct Robot {
   const TargetBounds* tb = nullptr;
   int got[TargetBounds::kTracked] = {};
   int tracked = 0;
+  int rest = 0;
   long long cap = 0;
 };
 

@@ -200,6 +200,15 @@ struct FixedSearch {
   std::array<std::string, N + 1> fn;
   std::array<std::string, N> main_args;
   std::array<std::uint8_t, 256> command{};
+  // A stream of places built to its end: how often each place occurs among
+  // the commands a run can execute (the last one of a stream cut by the
+  // step limit is refused).  Each candidate's forward commands follow from
+  // it without reading the stream.
+  static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
+  bool stream_full = false;
+  std::array<std::uint32_t, kPlaces> occurs{};
+  void complete_stream();
+  long long forward_commands() const;
 
   // Recently built streams, each with everything needed to extend it, so
   // that slots that come back find theirs.  One is `loaded`: its state is
@@ -220,6 +229,8 @@ struct FixedSearch {
     int idle = 0;
     bool places = false;
     std::size_t place_count = 0;
+    bool stream_full = false;
+    std::array<std::uint32_t, kPlaces> occurs{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     std::array<ArgValue, N> value;

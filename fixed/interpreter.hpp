@@ -420,6 +420,34 @@ void FixedSearch<N>::start_stream() {
   command['r'] = kRight;
   command['l'] = kLeft;
   if (loaded >= 0) stream_key_of(cache_key[static_cast<std::size_t>(loaded)], places);
+  stream_full = false;
+  if (places) complete_stream();
+}
+
+// Builds a stream of places to its end and counts its places, for step
+// limits of ordinary size (with huge ones runs end long before the limit
+// and the stream is built only as far as they go).
+template <int N>
+void FixedSearch<N>::complete_stream() {
+  if (room > kCompleteRoom) return;
+  while (stream_end == StreamEnd::Open) extend_stream();
+  if (stream_end == StreamEnd::Open) return;
+  const std::size_t runnable =
+      stream_end == StreamEnd::Limit && stream_len != 0 ? stream_len - 1 : stream_len;
+  occurs.fill(0);
+  for (std::size_t i = 0; i < runnable; ++i) ++occurs[static_cast<unsigned char>(stream[i])];
+  stream_full = true;
+}
+
+// The forward commands of a full stream of places for the current
+// candidate.
+template <int N>
+long long FixedSearch<N>::forward_commands() const {
+  long long goes = 0;
+  for (std::size_t p = 1; p <= place_count; ++p) {
+    if (command[p] == kGo) goes += occurs[p];
+  }
+  return goes;
 }
 
 template <int N>
@@ -438,6 +466,8 @@ void FixedSearch<N>::swap_stream(StreamState& e) {
   swap(idle, e.idle);
   swap(places, e.places);
   swap(place_count, e.place_count);
+  swap(stream_full, e.stream_full);
+  swap(occurs, e.occurs);
   swap(fn, e.fn);
   swap(main_args, e.main_args);
   swap(value, e.value);
@@ -552,6 +582,7 @@ RunEnd FixedSearch<N>::run_candidate() {
       }
     }
   }
+  if (stream_full) robot.goes_left = forward_commands();
   std::size_t i = 0;
   for (;;) {
     if (robot.run_mapped(stream.data() + i, stream_len - i, command.data()) == -1) {
