@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "console.hpp"
@@ -239,14 +240,17 @@ struct FixedSearch {
     std::uint64_t saved_power = 0;
     std::uint64_t saved_age = 0;
   };
-  static constexpr std::size_t kCachedStreams = 16;
+  static constexpr std::size_t kCacheBytes = std::size_t{16} << 20;
   std::vector<StreamState> cache;
   std::vector<std::string> cache_key;
-  std::vector<std::uint64_t> cache_used;
+  std::unordered_map<std::string, std::size_t> cache_index;
+  std::size_t next_victim = 0;
   int loaded = -1;
-  std::uint64_t tick = 0;
   bool stream_stale = true;
   std::string key_scratch;
+  std::string key_built;
+  std::size_t cache_limit() const;
+  void file_loaded_stream(const std::string& key);
   void swap_stream(StreamState& e);
   void park_stream();
   bool use_places() const;

@@ -419,7 +419,10 @@ void FixedSearch<N>::start_stream() {
   command['s'] = kGo;
   command['r'] = kRight;
   command['l'] = kLeft;
-  if (loaded >= 0) stream_key_of(cache_key[static_cast<std::size_t>(loaded)], places);
+  if (loaded >= 0) {
+    stream_key_of(key_built, places);
+    file_loaded_stream(key_built);
+  }
   stream_full = false;
   if (places) complete_stream();
 }
@@ -486,43 +489,53 @@ void FixedSearch<N>::park_stream() {
   stream_stale = true;
 }
 
+// How many streams the cache keeps: a few megabytes' worth (a stream and
+// its values take some bytes per command of the step limit).
+template <int N>
+std::size_t FixedSearch<N>::cache_limit() const {
+  const std::size_t per_stream = 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
+  return std::clamp<std::size_t>(kCacheBytes / per_stream, 16, 1024);
+}
+
+// Files the loaded stream under `key`.
+template <int N>
+void FixedSearch<N>::file_loaded_stream(const std::string& key) {
+  const auto at = static_cast<std::size_t>(loaded);
+  if (cache_key[at] == key) return;
+  const auto old = cache_index.find(cache_key[at]);
+  if (old != cache_index.end() && old->second == at) cache_index.erase(old);
+  cache_key[at] = key;
+  cache_index[key] = at;
+}
+
 // Loads the stream of the current slots: the one loaded, one from the
-// cache, or a new one in place of the least recently used.
+// cache, or a new one in place of the oldest.
 template <int N>
 void FixedSearch<N>::ensure_stream() {
   stream_key_of(key_scratch, use_places());
-  ++tick;
-  if (loaded >= 0 && !stream_stale) {
-    const auto at = static_cast<std::size_t>(loaded);
-    if (cache_key[at] == key_scratch) {
-      cache_used[at] = tick;
-      return;
-    }
+  if (loaded >= 0 && !stream_stale && cache_key[static_cast<std::size_t>(loaded)] == key_scratch) {
+    return;
   }
   park_stream();
-  std::size_t at = cache.size();
-  for (std::size_t i = 0; i < cache.size(); ++i) {
-    if (cache_key[i] == key_scratch) {
-      at = i;
-      break;
-    }
-  }
-  const bool found = at != cache.size();
-  if (!found) {
-    if (cache.size() < kCachedStreams) {
-      cache.emplace_back();
-      cache_key.emplace_back();
-      cache_used.push_back(0);
-    } else {
-      at = static_cast<std::size_t>(std::min_element(cache_used.begin(), cache_used.end()) -
-                                    cache_used.begin());
-    }
+  const auto it = cache_index.find(key_scratch);
+  const bool found = it != cache_index.end();
+  std::size_t at = 0;
+  if (found) {
+    at = it->second;
+  } else if (cache.size() < cache_limit()) {
+    at = cache.size();
+    cache.emplace_back();
+    cache_key.emplace_back();
+  } else {
+    at = next_victim++ % cache.size();
   }
   swap_stream(cache[at]);
   loaded = static_cast<int>(at);
-  cache_used[at] = tick;
   stream_stale = false;
-  if (!found) start_stream();
+  if (!found) {
+    file_loaded_stream(key_scratch);
+    start_stream();
+  }
 }
 
 // Appends the commands of one more call.  The budget of a level is
