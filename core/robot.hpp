@@ -2,6 +2,7 @@
 // the gray-cell rule and target collection.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -129,6 +130,8 @@ struct Robot {
     const int every = counted ? 0 : 1;
     long long left = counted ? goes_left : static_cast<long long>(msteps) - 1 - steps;
     long long need = tb != nullptr ? rest : -kNoCap;
+    // Each target still to collect takes a forward move of its own.
+    long long targets = prune ? grid->mappts - getpts : -kNoCap;
     int pos = x * 27 + y;
     int v = vect;
     int s = steps;
@@ -154,6 +157,7 @@ struct Robot {
           pos = np;
           if (rc == -1) break;
           if (tb != nullptr) need = rest;
+          if (prune) targets = grid->mappts - getpts;
           continue;
         }
         // A target already collected: a plain move.
@@ -161,7 +165,7 @@ struct Robot {
       pos = np;
       // The bound holds at any command; looking after turns too keeps the
       // loop free of a test on the command.
-      if (near[pos] + need > left) {
+      if (std::max(near[pos] + need, targets) > left) {
         rc = -1;
         break;
       }

@@ -250,6 +250,12 @@ struct FixedSearch {
   std::string key_scratch;
   std::string key_built;
   std::size_t cache_limit() const;
+  // Bumped by the odometer whenever a function slot changes: the loaded
+  // stream of places and the choice of places hold while it stays.
+  std::uint64_t slots_generation = 1;
+  std::uint64_t stream_generation = 0;
+  std::uint64_t places_generation = 0;
+  bool places_now = false;
   void file_loaded_stream(const std::string& key);
   void swap_stream(StreamState& e);
   void park_stream();

@@ -60,6 +60,8 @@ void FixedSearch<N>::level() {
     code_parts& p = slot[odometer_detail::level_slot<N>(K)];
     getsss(p);
     do {
+      // The function's slots decide the stream of places.
+      if constexpr (K <= N) ++slots_generation;
       if (judge<K>() != -1) {
         // The last outer level: one combination of every slot but the
         // main-line prefix.
@@ -109,12 +111,24 @@ void FixedSearch<N>::innermost() {
     // candidate, which is run first, unjudged; fixing ends with it.
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
+    ++slots_generation;
   }
   // A stream pays when several candidates run against it: several
   // prefixes, or slots that stand as places (every candidate with the same
-  // letters in the function's slots and the same lengths).
-  const bool single = !use_places() && (jj.fixed == 1 || jj.length == 0);
-  if (!single) ensure_stream();
+  // letters in the function's slots and the same lengths).  Places depend
+  // on the function's slots and the lengths only, which stay the same while
+  // the generation does (lengths change only with a new distribution, which
+  // starts the function's slots again).
+  if (places_generation != slots_generation) {
+    places_generation = slots_generation;
+    places_now = use_places();
+  }
+  const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
+  if (!single && (!places_now || stream_generation != slots_generation || loaded < 0 ||
+                  stream_stale)) {
+    ensure_stream();
+    stream_generation = slots_generation;
+  }
   const auto run = [&] { return single ? run_direct() : run_candidate(); };
   if (walk == Walk::Worker) {
     do {
