@@ -107,6 +107,10 @@ struct FixedSearch {
   // units per worker.  Tests lower both to make small searches parallel.
   std::uint64_t unit_candidates = 512;
   std::uint64_t units_per_worker = 4;
+  // Units are cut at the shallowest level of the odometer with at least
+  // units_per_thread nodes per worker, so that the levels below are walked
+  // only by the worker that runs them.
+  std::uint64_t units_per_thread = 256;
   bool worth_a_pass();
   void parallel_pass();
 
@@ -276,15 +280,17 @@ struct FixedSearch {
   enum class Walk { Serial, Count, Worker };
   Walk walk = Walk::Serial;
   bool stop_walk = false;
-  std::uint64_t nodes = 0;        // combinations of the outer slots reached
-  std::uint64_t group = 1;        // combinations of the outer slots per unit
+  int cut = kSlots - 2;           // the level whose nodes make the units
+  std::uint64_t nodes = 0;        // nodes of that level reached
+  std::uint64_t group = 1;        // nodes of that level per unit
   std::uint64_t count_limit = 0;  // Count: stop once this many are reached
   bool unit_runs = false;         // Worker: the current unit is this worker's
   OrderedPass* pass = nullptr;
   OrderedPass::Cursor* cursor = nullptr;
   std::vector<FixedSearch> workers;   // the main search's worker states
   std::uint64_t worker_commands = 0;  // commands begun by finished passes
-  bool enter_combination();
+  bool enter_node();
+  std::uint64_t count_nodes(int at, std::uint64_t limit);
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   bool build_values(std::size_t budget, bool from_stream);

@@ -63,23 +63,17 @@ void FixedSearch<N>::level() {
       // The function's slots decide the stream of places.
       if constexpr (K <= N) ++slots_generation;
       if (judge<K>() != -1) {
-        // The last outer level: one combination of every slot but the
-        // main-line prefix.
-        if constexpr (K == kSlots - 2) {
-          if (enter_combination()) level<K + 1>();
-        } else {
-          level<K + 1>();
-        }
+        // A node of the level that makes the units of a parallel pass.
+        if (K != cut || enter_node()) level<K + 1>();
         if (stop_walk) return;
       }
     } while (step<K>(p) != -1);
   }
 }
 
-// At each combination of the outer slots: true when its candidates are to be
-// run by this walk.
+// At each node of the cut level: true when the walk goes below it.
 template <int N>
-bool FixedSearch<N>::enter_combination() {
+bool FixedSearch<N>::enter_node() {
   switch (walk) {
     case Walk::Serial:
       return true;
@@ -89,8 +83,8 @@ bool FixedSearch<N>::enter_combination() {
     case Walk::Worker:
       break;
   }
-  // Every `group` combinations make one unit; every worker walks the same
-  // combinations, so the units are the same for all.
+  // Every `group` nodes make one unit; every worker walks the same levels
+  // down to the cut, so the units are the same for all.
   if (nodes++ % group == 0) {
     const OrderedPass::Gate gate = pass->enter_unit(*cursor);
     if (gate == OrderedPass::Gate::Stop) {
@@ -124,8 +118,8 @@ void FixedSearch<N>::innermost() {
     places_now = use_places();
   }
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
-  if (!single && (!places_now || stream_generation != slots_generation || loaded < 0 ||
-                  stream_stale)) {
+  if (!single &&
+      (!places_now || stream_generation != slots_generation || loaded < 0 || stream_stale)) {
     ensure_stream();
     stream_generation = slots_generation;
   }

@@ -1,14 +1,17 @@
 // The search of one length distribution on several threads.
 //
-// The combinations of the outer slots (every slot but the main-line prefix)
-// are walked in search order by every worker, each with its own copy of the
-// search state; consecutive combinations are grouped into units of about
-// unit_candidates candidates, and OrderedPass hands the units out in order.
-// A worker runs the candidates of the units it claims exactly as the
-// single-threaded search does, and stops at its first clear; the clear of the
-// earliest unit is the first clear in search order, so it is reported (after
-// the pass) with the same candidate, step count and candidate count as with
-// one thread.
+// The odometer's levels are walked in search order by every worker, each
+// with its own copy of the search state, down to a cut level; consecutive
+// nodes of that level (a node fixes the slots of every level above and at
+// the cut) are grouped into units, and OrderedPass hands the units out in
+// order.  A worker goes below a node only when its unit is the worker's own,
+// and then runs its candidates exactly as the single-threaded search does,
+// stopping at its first clear; the clear of the earliest unit is the first
+// clear in search order, so it is reported (after the pass) with the same
+// candidate, step count and candidate count as with one thread.  The cut is
+// the shallowest level with enough nodes to spread the pass, so that the
+// levels below it (most of the walk, and the streams the function's slots
+// call for) are walked and built by one worker only.
 #pragma once
 
 #include <algorithm>
@@ -42,21 +45,46 @@ std::uint64_t FixedSearch<N>::prefixes() const {
   return std::min(end_s + end_r + end_l + end_ll, unit_candidates);
 }
 
-// Chooses the unit size and tells whether the current distribution is large
-// enough for a parallel pass.  The distribution holding a resumption start
-// always runs on this thread.
+// Nodes of level `at` up to `limit`, walking the levels above it.
 template <int N>
-bool FixedSearch<N>::worth_a_pass() {
-  if (c.threads <= 1 || lim.restart == 1) return false;
-  group = std::max<std::uint64_t>(1, unit_candidates / prefixes());
-  count_limit = group * units_per_worker * static_cast<std::uint64_t>(c.threads);
+std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
   walk = Walk::Count;
+  cut = at;
+  count_limit = limit;
   nodes = 0;
   stop_walk = false;
   level<0>();
   walk = Walk::Serial;
   stop_walk = false;
-  return nodes >= count_limit;
+  return nodes;
+}
+
+// Tells whether the current distribution is large enough for a parallel
+// pass, and chooses the cut level and the unit size.  The distribution
+// holding a resumption start always runs on this thread.
+template <int N>
+bool FixedSearch<N>::worth_a_pass() {
+  if (c.threads <= 1 || lim.restart == 1) return false;
+  const auto threads = static_cast<std::uint64_t>(c.threads);
+  // Combinations of the outer slots that make about unit_candidates
+  // candidates; a pass needs units_per_worker of them per worker.
+  const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
+  const std::uint64_t enough = least * units_per_worker * threads;
+  constexpr int kLast = kSlots - 2;
+  if (count_nodes(kLast, enough) < enough) return false;
+  const std::uint64_t want = units_per_thread * threads;
+  int at = 0;
+  while (at < kLast && count_nodes(at, want) < want) ++at;
+  if (at == kLast) {
+    group = least;
+  } else {
+    // Between `want` and twice as many units, or units of kMostGroup nodes
+    // when the level has more (it may have billions).
+    constexpr std::uint64_t kMostGroup = 64;
+    group = std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
+  }
+  cut = at;
+  return true;
 }
 
 template <int N>
@@ -74,6 +102,7 @@ void FixedSearch<N>::parallel_pass() {
     w.walk = Walk::Worker;
     w.stop_walk = false;
     w.nodes = 0;
+    w.cut = cut;
     w.group = group;
     w.unit_runs = false;
     w.runs = 0;

@@ -168,7 +168,8 @@ struct Searched {
 };
 
 template <int N>
-Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail) {
+Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail,
+                     std::uint64_t units_per_thread = 256) {
   Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
   Searched r;
   b.h.c.threads = threads;
@@ -177,6 +178,7 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   // enough combinations for one unit per worker.
   b.s->unit_candidates = 1;
   b.s->units_per_worker = 1;
+  b.s->units_per_thread = units_per_thread;
   try {
     b.s->search();
   } catch (const ProgramExit& e) {
@@ -192,12 +194,18 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   const Searched one = search_with<N>(1, id, entered, msteps, mlastfail);
   EXPECT_EQ(one.status, clears ? 0 : -1) << id;
   EXPECT_EQ(one.stats.runs, one.stats.candidates);
-  for (const int threads : {2, 8}) {
-    const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail);
-    EXPECT_EQ(many.out, one.out) << id << " " << threads;
-    EXPECT_EQ(many.status, one.status) << id << " " << threads;
-    EXPECT_EQ(many.stats.candidates, one.stats.candidates) << id << " " << threads;
-    EXPECT_GE(many.stats.runs, many.stats.candidates) << id << " " << threads;
+  // Units cut at the outermost levels, in the middle, and at the last
+  // outer level.
+  for (const std::uint64_t per_thread : {1, 5, 1 << 20}) {
+    for (const int threads : {2, 8}) {
+      const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, per_thread);
+      const std::string what =
+          id + " " + std::to_string(threads) + "/" + std::to_string(per_thread);
+      EXPECT_EQ(many.out, one.out) << what;
+      EXPECT_EQ(many.status, one.status) << what;
+      EXPECT_EQ(many.stats.candidates, one.stats.candidates) << what;
+      EXPECT_GE(many.stats.runs, many.stats.candidates) << what;
+    }
   }
 }
 
