@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -57,6 +58,9 @@ struct FixedSearch {
                                                          : "a(X):[1]a([2]),[3]a([4])";
 
   FixedSearch(Console& console, const Grid& g, const Limits& limits);
+  // The engine points into itself (the stream being run).
+  FixedSearch(const FixedSearch&) = delete;
+  FixedSearch& operator=(const FixedSearch&) = delete;
 
   Console& c;
   const Grid& grid;
@@ -133,6 +137,8 @@ struct FixedSearch {
   // candidate; ensure_stream() starts a new stream only when the current one
   // does not fit the slots.
   RunEnd simulate() {
+    st = &own;
+    loaded = -1;
     start_stream();
     return run_candidate();
   }
@@ -149,11 +155,11 @@ struct FixedSearch {
   // Test hooks on the interpreter: the values of the last call run, and the
   // largest capacity any argument value holds.
   std::string argument(int p) const {
-    std::string v(value[p].begin(), value[p].end());
-    if (places) {
+    std::string v(st->value[p].begin(), st->value[p].end());
+    if (st->places) {
       for (char& ch : v) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 1 && b <= place_count) ch = "srl"[command[b]];
+        if (b >= 1 && b <= st->place_count) ch = "srl"[command[b]];
       }
     }
     return v;
@@ -161,7 +167,8 @@ struct FixedSearch {
   std::size_t argument_capacity() const {
     std::size_t most = 0;
     for (int p = 0; p < N; ++p) {
-      most = std::max({most, value[p].capacity(), old[p].capacity(), saved[p].capacity()});
+      most =
+          std::max({most, st->value[p].capacity(), st->old[p].capacity(), st->saved[p].capacity()});
     }
     return most;
   }
@@ -175,23 +182,10 @@ struct FixedSearch {
   RunEnd run_end() const { return robot.cleared ? RunEnd::Cleared : RunEnd::Failed; }
 
   // The command stream after the main-line prefix, built level by level as
-  // runs need it.  It holds the commands from number stream_base on; `room`
-  // is the number of commands the step limit leaves after the prefix (the
-  // last one is refused).
-  enum class StreamEnd { Open, Limit, FixedPoint, Idle };
-  static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
-  static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
-  std::vector<char> stream;                    // stream_len bytes in use
-  std::size_t stream_len = 0;
-  std::size_t stream_base = 0;
-  std::size_t room = 0;
-  StreamEnd stream_end = StreamEnd::Open;
-  bool first_call_done = false;
-  bool swap_pending = false;
-  bool letters = false;
-  bool body_moves = false;
-  unsigned live = 0;
-  int idle = 0;
+  // runs need it, with everything needed to build it further.  It holds the
+  // commands from number stream_base on; `room` is the number of commands
+  // the step limit leaves after the prefix (the last one is refused).
+  //
   // Places: with main-line arguments of commands only, each command
   // character of the function's slots and each character of the main-line
   // arguments, counted in slot order from 1, stands in the stream as the
@@ -200,28 +194,17 @@ struct FixedSearch {
   // the stream then depends only on where the slots hold parameter letters
   // and on the lengths.  `fn` and `main_args` are the slots as the stream
   // reads them (places, or the characters themselves).
-  bool places = false;
-  std::size_t place_count = 0;
-  std::array<std::string, N + 1> fn;
-  std::array<std::string, N> main_args;
-  std::array<std::uint8_t, 256> command{};
-  // A stream of places built to its end: how often each place occurs among
-  // the commands a run can execute (the last one of a stream cut by the
-  // step limit is refused).  Each candidate's forward commands follow from
-  // it without reading the stream.
+  //
+  // A stream of places built to its end (stream_full) also counts how often
+  // each place occurs among the commands a run can execute (the last one of
+  // a stream cut by the step limit is refused); each candidate's forward
+  // commands follow from it without reading the stream.
+  enum class StreamEnd { Open, Limit, FixedPoint, Idle };
+  static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
+  static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
-  bool stream_full = false;
-  std::array<std::uint32_t, kPlaces> occurs{};
-  void complete_stream();
-  long long forward_commands() const;
-
-  // Recently built streams, each with everything needed to extend it, so
-  // that slots that come back find theirs.  One is `loaded`: its state is
-  // in the members above and the cache entry holds whatever they held
-  // before (a swap in either direction).  run_direct works on the members
-  // with no stream loaded; `stream_stale` then tells that they hold none.
   struct StreamState {
-    std::vector<char> stream;
+    std::vector<char> stream;  // stream_len bytes in use
     std::size_t stream_len = 0;
     std::size_t stream_base = 0;
     std::size_t room = 0;
@@ -238,21 +221,54 @@ struct FixedSearch {
     std::array<std::uint32_t, kPlaces> occurs{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
+    // Argument values of the current call (X, Y, Z) and of the previous one
+    // (oldX, oldY, oldZ), and the state a streak of idle levels is compared
+    // with when the values may hold parameter letters.
     std::array<ArgValue, N> value;
     std::array<ArgValue, N> old;
     std::array<ArgValue, N> saved;
     std::uint64_t saved_power = 0;
     std::uint64_t saved_age = 0;
   };
-  static constexpr std::size_t kCacheBytes = std::size_t{16} << 20;
-  std::vector<StreamState> cache;
-  std::vector<std::string> cache_key;
-  std::unordered_map<std::string, std::size_t> cache_index;
+  std::array<std::uint8_t, 256> command{};
+  void complete_stream();
+  long long forward_commands() const;
+
+  // What a stream of places depends on, packed: the lengths of the slots
+  // (a byte each) and two bits per character of the function's slots
+  // (a command, X, Y or Z).
+  static constexpr std::size_t kKeyChars = 96;
+  struct StreamKey {
+    std::array<std::uint64_t, 1 + kKeyChars / 32> w{};
+    bool operator==(const StreamKey&) const = default;
+  };
+  struct StreamKeyHash {
+    std::size_t operator()(const StreamKey& k) const {
+      std::uint64_t h = 0;
+      for (const std::uint64_t x : k.w) {
+        h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
+      }
+      return static_cast<std::size_t>(h);
+    }
+  };
+  StreamKey stream_key() const;
+
+  // The stream being run: `own` (streams of characters, which serve one
+  // combination, and direct runs) or a cached one, `loaded`.  Recently used
+  // streams of places are kept by key, so that slots that come back find
+  // theirs; when the cache is full the oldest entry makes room.
+  // `stream_stale` tells that `st` holds no stream (a direct run used
+  // `own`).
+  StreamState own;
+  StreamState* st = &own;
+  std::vector<std::unique_ptr<StreamState>> cache;
+  std::vector<StreamKey> cache_key;
+  std::unordered_map<StreamKey, std::size_t, StreamKeyHash> cache_index;
   std::size_t next_victim = 0;
   int loaded = -1;
   bool stream_stale = true;
-  std::string key_scratch;
-  std::string key_built;
+  std::size_t stream_bytes() const;
   std::size_t cache_limit() const;
   // Bumped by the odometer whenever a function slot changes: the loaded
   // stream of places and the choice of places hold while it stays.
@@ -260,12 +276,8 @@ struct FixedSearch {
   std::uint64_t stream_generation = 0;
   std::uint64_t places_generation = 0;
   bool places_now = false;
-  void file_loaded_stream(const std::string& key);
-  void swap_stream(StreamState& e);
-  void park_stream();
   bool use_places() const;
-  void stream_key_of(std::string& key, bool with_places) const;
-  std::size_t emitted() const { return stream_base + stream_len; }
+  std::size_t emitted() const { return st->stream_base + st->stream_len; }
   void extend_stream();
   template <typename Bound>
   int run_body(const Bound& bound);
@@ -287,8 +299,8 @@ struct FixedSearch {
   bool unit_runs = false;         // Worker: the current unit is this worker's
   OrderedPass* pass = nullptr;
   OrderedPass::Cursor* cursor = nullptr;
-  std::vector<FixedSearch> workers;   // the main search's worker states
-  std::uint64_t worker_commands = 0;  // commands begun by finished passes
+  std::vector<std::unique_ptr<FixedSearch>> workers;  // the main search's workers
+  std::uint64_t worker_commands = 0;                  // commands begun by finished passes
   bool enter_node();
   std::uint64_t count_nodes(int at, std::uint64_t limit);
   std::uint64_t prefixes() const;
@@ -302,15 +314,6 @@ struct FixedSearch {
   unsigned live_parameters() const;
   static void keep_emptiness_only(ArgValue& v);
   void build_emptiness_only(const code_parts& source, ArgValue& dest) const;
-
-  // Argument values of the current call (X, Y, Z) and of the previous one
-  // (oldX, oldY, oldZ), and the state a streak of idle levels is compared
-  // with when the values may hold parameter letters.
-  std::array<ArgValue, N> value;
-  std::array<ArgValue, N> old;
-  std::array<ArgValue, N> saved;
-  std::uint64_t saved_power = 0;
-  std::uint64_t saved_age = 0;
 };
 
 extern template struct FixedSearch<1>;

@@ -45,6 +45,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "engine.hpp"
 
@@ -82,8 +83,8 @@ FixedSearch<N>::FixedSearch(Console& console, const Grid& g, const Limits& limit
   robot.bind(grid, lim.msteps, lim.mlastfail);
   const std::size_t initial = static_cast<std::size_t>(std::clamp(lim.msteps, 1, 1024));
   for (int p = 0; p < N; ++p) {
-    value[p].reserve(initial);
-    old[p].reserve(initial);
+    st->value[p].reserve(initial);
+    st->old[p].reserve(initial);
   }
 }
 
@@ -108,21 +109,22 @@ int FixedSearch<N>::jikkou0() {
 // Later calls: X, Y, Z stand for the values built for this call.
 template <int N>
 int FixedSearch<N>::jikkou() {
-  return run_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
+  return run_body(
+      [this](int p) { return std::string_view(st->value[p].data(), st->value[p].size()); });
 }
 
 // Appends commands to the stream; false once the stream is full (its last
 // command is the one the step limit refuses).
 template <int N>
 bool FixedSearch<N>::emit(const char* p, std::size_t n) {
-  const std::size_t left = room - emitted();
+  const std::size_t left = st->room - emitted();
   const std::size_t take = std::min(n, left);
-  const std::size_t need = stream_len + take;
-  if (need > stream.size()) stream.resize(std::max(need, 2 * stream.size()));
-  if (take != 0) std::memcpy(stream.data() + stream_len, p, take);
-  stream_len = need;
+  const std::size_t need = st->stream_len + take;
+  if (need > st->stream.size()) st->stream.resize(std::max(need, 2 * st->stream.size()));
+  if (take != 0) std::memcpy(st->stream.data() + st->stream_len, p, take);
+  st->stream_len = need;
   if (take == left) {
-    stream_end = StreamEnd::Limit;
+    st->stream_end = StreamEnd::Limit;
     return false;
   }
   return true;
@@ -135,7 +137,7 @@ template <int N>
 template <typename Bound>
 void FixedSearch<N>::emit_body(const Bound& bound) {
   using interpreter_detail::is_command;
-  const std::string& j = fn[kBody];
+  const std::string& j = st->fn[kBody];
   const std::size_t n =
       std::min(j.size(), static_cast<std::size_t>(std::max(slot[kBody].length, 0)));
   for (std::size_t i = 0; i < n; ++i) {
@@ -147,7 +149,7 @@ void FixedSearch<N>::emit_body(const Bound& bound) {
     const int p = ch - 'X';
     if (p < 0 || p >= N) continue;
     const std::string_view v = bound(p);
-    if (!letters) {
+    if (!st->letters) {
       if (!emit(v.data(), v.size())) return;
       continue;
     }
@@ -169,7 +171,7 @@ void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::s
   for (const char ch : source) {
     const int p = ch - 'X';
     if (p >= 0 && p < N) {
-      size += old[static_cast<std::size_t>(p)].size();
+      size += st->old[static_cast<std::size_t>(p)].size();
     } else if (p < 0 || p >= 3) {
       size += interpreter_detail::is_literal(ch) ? 1 : 0;
     }
@@ -184,7 +186,7 @@ void FixedSearch<N>::recursion(const std::string& source, ArgValue& dest, std::s
     if (at == size) return;
     const int p = ch - 'X';
     if (p >= 0 && p < N) {
-      const ArgValue& o = old[static_cast<std::size_t>(p)];
+      const ArgValue& o = st->old[static_cast<std::size_t>(p)];
       const std::size_t take = std::min(o.size(), size - at);
       if (take != 0) std::memcpy(out + at, o.data(), take);
       at += take;
@@ -220,7 +222,7 @@ void FixedSearch<N>::recursion_with_letters(const std::string& source, ArgValue&
     }
     const int p = ch - 'X';
     if (p < 0 || p >= N) continue;
-    const ArgValue& o = old[static_cast<std::size_t>(p)];
+    const ArgValue& o = st->old[static_cast<std::size_t>(p)];
     if (dest.size() + o.size() > budget) {
       const std::size_t take = std::min(budget, o.size());
       for (std::size_t i = 0; i < take; ++i) {
@@ -252,15 +254,15 @@ template <typename Bound>
 void FixedSearch<N>::start_levels(const Bound& bound) {
   for (int p = 0; p < N; ++p) {
     const std::string_view m = bound(p);
-    old[p].assign(m.begin(), m.end());
+    st->old[p].assign(m.begin(), m.end());
   }
   const code_parts& j = slot[kBody];
-  body_moves = j.scount != 0 || j.turncount != 0;
-  live = live_parameters();
+  st->body_moves = j.scount != 0 || j.turncount != 0;
+  st->live = live_parameters();
   for (int p = 0; p < N; ++p) {
-    if ((live >> p & 1U) == 0) keep_emptiness_only(old[p]);
+    if ((st->live >> p & 1U) == 0) keep_emptiness_only(st->old[p]);
   }
-  idle = 0;
+  st->idle = 0;
 }
 
 // Builds the values of the next call from the argument slots and the
@@ -269,15 +271,15 @@ template <int N>
 bool FixedSearch<N>::build_values(std::size_t budget, bool from_stream) {
   bool all_empty = true;
   for (int p = 0; p < N; ++p) {
-    const std::string& source = from_stream ? fn[kArg + p] : slot[kArg + p].code;
-    if ((live >> p & 1U) == 0) {
-      build_emptiness_only(slot[kArg + p], value[p]);
-    } else if (letters) {
-      recursion_with_letters(source, value[p], budget);
+    const std::string& source = from_stream ? st->fn[kArg + p] : slot[kArg + p].code;
+    if ((st->live >> p & 1U) == 0) {
+      build_emptiness_only(slot[kArg + p], st->value[p]);
+    } else if (st->letters) {
+      recursion_with_letters(source, st->value[p], budget);
     } else {
-      recursion(source, value[p], budget);
+      recursion(source, st->value[p], budget);
     }
-    all_empty = all_empty && value[p].empty();
+    all_empty = all_empty && st->value[p].empty();
   }
   return all_empty;
 }
@@ -302,16 +304,16 @@ bool FixedSearch<N>::idle_level_ends_run(int& idle, bool letters_in_values) {
   ++idle;
   if (!letters_in_values) return idle > (1 << N);
   if (idle == 1) {
-    saved = value;
-    saved_power = 1;
-    saved_age = 0;
+    st->saved = st->value;
+    st->saved_power = 1;
+    st->saved_age = 0;
     return false;
   }
-  if (value == saved) return true;
-  if (++saved_age == saved_power) {
-    saved = value;
-    saved_power *= 2;
-    saved_age = 0;
+  if (st->value == st->saved) return true;
+  if (++st->saved_age == st->saved_power) {
+    st->saved = st->value;
+    st->saved_power *= 2;
+    st->saved_age = 0;
   }
   return false;
 }
@@ -345,46 +347,11 @@ void FixedSearch<N>::keep_emptiness_only(ArgValue& v) {
 template <int N>
 void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& dest) const {
   const bool non_empty = source.scount != 0 || source.turncount != 0 ||
-                         (source.xcount != 0 && !old[0].empty()) ||
-                         (N >= 2 && source.ycount != 0 && !old[N >= 2 ? 1 : 0].empty()) ||
-                         (N >= 3 && source.zcount != 0 && !old[N >= 3 ? 2 : 0].empty());
+                         (source.xcount != 0 && !st->old[0].empty()) ||
+                         (N >= 2 && source.ycount != 0 && !st->old[N >= 2 ? 1 : 0].empty()) ||
+                         (N >= 3 && source.zcount != 0 && !st->old[N >= 3 ? 2 : 0].empty());
   dest.clear();
   if (non_empty) dest.push_back('.');
-}
-
-// Whether the current slots run as places: main-line arguments of commands
-// only, and few enough characters to number.
-template <int N>
-bool FixedSearch<N>::use_places() const {
-  if (main_arguments_hold_letters()) return false;
-  std::size_t count = 0;
-  for (int i = 0; i <= N; ++i)
-    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
-  for (int p = 0; p < N; ++p) count += slot[kMainArg + p].code.size();
-  return count < kPlaces;
-}
-
-// What a stream depends on: the prefix's length and, with places, the
-// lengths of the slots and where the function's slots hold parameter
-// letters; without places, every character of those slots.
-template <int N>
-void FixedSearch<N>::stream_key_of(std::string& key, bool with_places) const {
-  key.clear();
-  const auto put_size = [&key](std::size_t n) {
-    for (int b = 0; b < 4; ++b) key.push_back(static_cast<char>(n >> (8 * b) & 0xff));
-  };
-  key.push_back(with_places ? 'p' : 'c');
-  for (int i = 0; i <= N; ++i) {
-    put_size(slot[i].code.size());
-    for (const char ch : slot[i].code)
-      key.push_back(with_places && interpreter_detail::is_command(ch) ? 's' : ch);
-  }
-  put_size(slot[kMain].code.size());
-  for (int p = 0; p < N; ++p) {
-    const std::string& m = slot[kMainArg + p].code;
-    put_size(m.size());
-    if (!with_places) key += m;
-  }
 }
 
 // Starts the stream for the current slots: the prefix [N+2] has
@@ -392,39 +359,35 @@ void FixedSearch<N>::stream_key_of(std::string& key, bool with_places) const {
 // it (refused or not).
 template <int N>
 void FixedSearch<N>::start_stream() {
-  stream_len = 0;
-  stream_base = 0;
+  st->stream_len = 0;
+  st->stream_base = 0;
   const auto prefix = static_cast<long long>(slot[kMain].code.size());
   const long long left = static_cast<long long>(robot.msteps) - prefix;
-  room = left > 0 ? static_cast<std::size_t>(left) : 0;
-  stream_end = room == 0 ? StreamEnd::Limit : StreamEnd::Open;
-  first_call_done = false;
+  st->room = left > 0 ? static_cast<std::size_t>(left) : 0;
+  st->stream_end = st->room == 0 ? StreamEnd::Limit : StreamEnd::Open;
+  st->first_call_done = false;
   stream_stale = false;
-  letters = main_arguments_hold_letters();
-  places = use_places();
+  st->letters = main_arguments_hold_letters();
+  st->places = use_places();
   int next = 1;
   for (int i = 0; i <= N; ++i) {
-    fn[i] = slot[i].code;
-    if (!places) continue;
-    for (char& ch : fn[i]) {
+    st->fn[i] = slot[i].code;
+    if (!st->places) continue;
+    for (char& ch : st->fn[i]) {
       if (interpreter_detail::is_command(ch)) ch = static_cast<char>(next++);
     }
   }
   for (int p = 0; p < N; ++p) {
-    main_args[p] = slot[kMainArg + p].code;
-    if (!places) continue;
-    for (char& ch : main_args[p]) ch = static_cast<char>(next++);
+    st->main_args[p] = slot[kMainArg + p].code;
+    if (!st->places) continue;
+    for (char& ch : st->main_args[p]) ch = static_cast<char>(next++);
   }
-  place_count = static_cast<std::size_t>(next - 1);
+  st->place_count = static_cast<std::size_t>(next - 1);
   command['s'] = kGo;
   command['r'] = kRight;
   command['l'] = kLeft;
-  if (loaded >= 0) {
-    stream_key_of(key_built, places);
-    file_loaded_stream(key_built);
-  }
-  stream_full = false;
-  if (places) complete_stream();
+  st->stream_full = false;
+  if (st->places) complete_stream();
 }
 
 // Builds a stream of places to its end and counts its places, for step
@@ -432,14 +395,16 @@ void FixedSearch<N>::start_stream() {
 // and the stream is built only as far as they go).
 template <int N>
 void FixedSearch<N>::complete_stream() {
-  if (room > kCompleteRoom) return;
-  while (stream_end == StreamEnd::Open) extend_stream();
-  if (stream_end == StreamEnd::Open) return;
-  const std::size_t runnable =
-      stream_end == StreamEnd::Limit && stream_len != 0 ? stream_len - 1 : stream_len;
-  occurs.fill(0);
-  for (std::size_t i = 0; i < runnable; ++i) ++occurs[static_cast<unsigned char>(stream[i])];
-  stream_full = true;
+  if (st->room > kCompleteRoom) return;
+  while (st->stream_end == StreamEnd::Open) extend_stream();
+  if (st->stream_end == StreamEnd::Open) return;
+  const std::size_t runnable = st->stream_end == StreamEnd::Limit && st->stream_len != 0
+                                   ? st->stream_len - 1
+                                   : st->stream_len;
+  st->occurs.fill(0);
+  for (std::size_t i = 0; i < runnable; ++i)
+    ++st->occurs[static_cast<unsigned char>(st->stream[i])];
+  st->stream_full = true;
 }
 
 // The forward commands of a full stream of places for the current
@@ -447,95 +412,10 @@ void FixedSearch<N>::complete_stream() {
 template <int N>
 long long FixedSearch<N>::forward_commands() const {
   long long goes = 0;
-  for (std::size_t p = 1; p <= place_count; ++p) {
-    if (command[p] == kGo) goes += occurs[p];
+  for (std::size_t p = 1; p <= st->place_count; ++p) {
+    if (command[p] == kGo) goes += st->occurs[p];
   }
   return goes;
-}
-
-template <int N>
-void FixedSearch<N>::swap_stream(StreamState& e) {
-  using std::swap;
-  swap(stream, e.stream);
-  swap(stream_len, e.stream_len);
-  swap(stream_base, e.stream_base);
-  swap(room, e.room);
-  swap(stream_end, e.stream_end);
-  swap(first_call_done, e.first_call_done);
-  swap(swap_pending, e.swap_pending);
-  swap(letters, e.letters);
-  swap(body_moves, e.body_moves);
-  swap(live, e.live);
-  swap(idle, e.idle);
-  swap(places, e.places);
-  swap(place_count, e.place_count);
-  swap(stream_full, e.stream_full);
-  swap(occurs, e.occurs);
-  swap(fn, e.fn);
-  swap(main_args, e.main_args);
-  swap(value, e.value);
-  swap(old, e.old);
-  swap(saved, e.saved);
-  swap(saved_power, e.saved_power);
-  swap(saved_age, e.saved_age);
-}
-
-// Puts the loaded stream back into the cache.
-template <int N>
-void FixedSearch<N>::park_stream() {
-  if (loaded < 0) return;
-  swap_stream(cache[static_cast<std::size_t>(loaded)]);
-  loaded = -1;
-  stream_stale = true;
-}
-
-// How many streams the cache keeps: a few megabytes' worth (a stream and
-// its values take some bytes per command of the step limit).
-template <int N>
-std::size_t FixedSearch<N>::cache_limit() const {
-  const std::size_t per_stream = 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
-  return std::clamp<std::size_t>(kCacheBytes / per_stream, 16, 1024);
-}
-
-// Files the loaded stream under `key`.
-template <int N>
-void FixedSearch<N>::file_loaded_stream(const std::string& key) {
-  const auto at = static_cast<std::size_t>(loaded);
-  if (cache_key[at] == key) return;
-  const auto old = cache_index.find(cache_key[at]);
-  if (old != cache_index.end() && old->second == at) cache_index.erase(old);
-  cache_key[at] = key;
-  cache_index[key] = at;
-}
-
-// Loads the stream of the current slots: the one loaded, one from the
-// cache, or a new one in place of the oldest.
-template <int N>
-void FixedSearch<N>::ensure_stream() {
-  stream_key_of(key_scratch, use_places());
-  if (loaded >= 0 && !stream_stale && cache_key[static_cast<std::size_t>(loaded)] == key_scratch) {
-    return;
-  }
-  park_stream();
-  const auto it = cache_index.find(key_scratch);
-  const bool found = it != cache_index.end();
-  std::size_t at = 0;
-  if (found) {
-    at = it->second;
-  } else if (cache.size() < cache_limit()) {
-    at = cache.size();
-    cache.emplace_back();
-    cache_key.emplace_back();
-  } else {
-    at = next_victim++ % cache.size();
-  }
-  swap_stream(cache[at]);
-  loaded = static_cast<int>(at);
-  stream_stale = false;
-  if (!found) {
-    file_loaded_stream(key_scratch);
-    start_stream();
-  }
 }
 
 // Appends the commands of one more call.  The budget of a level is
@@ -544,33 +424,33 @@ void FixedSearch<N>::ensure_stream() {
 // same values.
 template <int N>
 void FixedSearch<N>::extend_stream() {
-  if (!first_call_done) {
+  if (!st->first_call_done) {
     // The first call: X, Y, Z stand for the main-line argument fragments.
-    first_call_done = true;
-    const auto args = [this](int p) { return std::string_view(main_args[p]); };
+    st->first_call_done = true;
+    const auto args = [this](int p) { return std::string_view(st->main_args[p]); };
     emit_body(args);
-    if (stream_end != StreamEnd::Open) return;
+    if (st->stream_end != StreamEnd::Open) return;
     start_levels(args);
-    swap_pending = false;
+    st->swap_pending = false;
     return;
   }
   // Later calls: the previous values become `old` only now, so that `value`
   // keeps the values of the last call built (a test hook).
-  if (swap_pending) std::swap(value, old);
-  swap_pending = true;
+  if (st->swap_pending) std::swap(st->value, st->old);
+  st->swap_pending = true;
   // At least 1: the stream is not full.
-  const std::size_t budget = room - emitted();
-  if (build_values(budget, true) && !body_moves) {
-    stream_end = StreamEnd::FixedPoint;
+  const std::size_t budget = st->room - emitted();
+  if (build_values(budget, true) && !st->body_moves) {
+    st->stream_end = StreamEnd::FixedPoint;
     return;
   }
   const std::size_t before = emitted();
-  emit_body([this](int p) { return std::string_view(value[p].data(), value[p].size()); });
-  if (stream_end != StreamEnd::Open) return;
+  emit_body([this](int p) { return std::string_view(st->value[p].data(), st->value[p].size()); });
+  if (st->stream_end != StreamEnd::Open) return;
   if (emitted() != before) {
-    idle = 0;
-  } else if (idle_level_ends_run(idle, letters)) {
-    stream_end = StreamEnd::Idle;
+    st->idle = 0;
+  } else if (idle_level_ends_run(st->idle, st->letters)) {
+    st->stream_end = StreamEnd::Idle;
   }
 }
 
@@ -581,8 +461,8 @@ template <int N>
 RunEnd FixedSearch<N>::run_candidate() {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
-  if (stream_stale || stream_base != 0) start_stream();
-  if (places) {
+  if (stream_stale || st->stream_base != 0) start_stream();
+  if (st->places) {
     std::size_t next = 1;
     for (int i = 0; i <= N; ++i) {
       for (const char ch : slot[i].code) {
@@ -595,14 +475,14 @@ RunEnd FixedSearch<N>::run_candidate() {
       }
     }
   }
-  if (stream_full) robot.goes_left = forward_commands();
+  if (st->stream_full) robot.goes_left = forward_commands();
   std::size_t i = 0;
   for (;;) {
-    if (robot.run_mapped(stream.data() + i, stream_len - i, command.data()) == -1) {
+    if (robot.run_mapped(st->stream.data() + i, st->stream_len - i, command.data()) == -1) {
       return run_end();
     }
-    i = stream_len;
-    switch (stream_end) {
+    i = st->stream_len;
+    switch (st->stream_end) {
       case StreamEnd::Open:
         break;
       case StreamEnd::FixedPoint:
@@ -612,9 +492,9 @@ RunEnd FixedSearch<N>::run_candidate() {
       case StreamEnd::Limit:
         return RunEnd::Failed;  // not reached: its last command is refused
     }
-    if (stream_len >= kStreamWindow) {
-      stream_base += stream_len;
-      stream_len = 0;
+    if (st->stream_len >= kStreamWindow) {
+      st->stream_base += st->stream_len;
+      st->stream_len = 0;
       i = 0;
     }
     extend_stream();
@@ -624,26 +504,28 @@ RunEnd FixedSearch<N>::run_candidate() {
 // One candidate without a stream (see run_body).
 template <int N>
 RunEnd FixedSearch<N>::run_direct() {
-  // The levels below use the members of a stream: none is loaded now.
-  park_stream();
+  // The levels below use the state of a stream: `own`'s, which then holds
+  // no stream.
+  st = &own;
+  loaded = -1;
   stream_stale = true;
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (jikkou0() == -1) return run_end();
-  letters = main_arguments_hold_letters();
+  st->letters = main_arguments_hold_letters();
   start_levels([this](int p) { return std::string_view(slot[kMainArg + p].code); });
   for (;;) {
     // At least 1: every command so far left steps below msteps.
     const auto budget = static_cast<std::size_t>(robot.msteps - robot.steps);
-    if (build_values(budget, false) && !body_moves) return RunEnd::FixedPoint;
+    if (build_values(budget, false) && !st->body_moves) return RunEnd::FixedPoint;
     const int before = robot.steps;
     if (jikkou() == -1) return run_end();
     if (robot.steps != before) {
-      idle = 0;
-    } else if (idle_level_ends_run(idle, letters)) {
+      st->idle = 0;
+    } else if (idle_level_ends_run(st->idle, st->letters)) {
       return RunEnd::Idle;
     }
-    std::swap(value, old);
+    std::swap(st->value, st->old);
   }
 }
 

@@ -91,11 +91,12 @@ template <int N>
 void FixedSearch<N>::parallel_pass() {
   const int threads = c.threads;
   if (workers.empty()) {
-    workers.reserve(static_cast<std::size_t>(threads));
-    for (int w = 0; w < threads; ++w) workers.emplace_back(c, grid, lim);
+    for (int w = 0; w < threads; ++w)
+      workers.push_back(std::make_unique<FixedSearch>(c, grid, lim));
   }
   OrderedPass ordered(threads);
-  for (FixedSearch& w : workers) {
+  for (const std::unique_ptr<FixedSearch>& worker : workers) {
+    FixedSearch& w = *worker;
     w.slot = slot;
     w.lim = lim;
     w.robot.prune = robot.prune;
@@ -111,7 +112,7 @@ void FixedSearch<N>::parallel_pass() {
   const auto print_position = [this] { PRINT_CODE(0); };
   ordered.run(
       [this](OrderedPass::Cursor& cur) {
-        FixedSearch& w = workers[static_cast<std::size_t>(cur.worker)];
+        FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
         w.cursor = &cur;
         w.level<0>();
       },
@@ -119,17 +120,17 @@ void FixedSearch<N>::parallel_pass() {
       [&](int earliest) {
         // With every worker finished the key waits for the next poll.
         if (earliest < 0) return;
-        slot = workers[static_cast<std::size_t>(earliest)].slot;
+        slot = workers[static_cast<std::size_t>(earliest)]->slot;
         on_key(c, grid, lim, print_position, kInputErrorLine, true);
       });
   simulated += ordered.candidates_in_order();
   runs += ordered.candidates_run();
   worker_commands = 0;
-  for (const FixedSearch& w : workers) {
-    worker_commands += w.robot.commands + static_cast<std::uint64_t>(w.robot.steps);
+  for (const std::unique_ptr<FixedSearch>& w : workers) {
+    worker_commands += w->robot.commands + static_cast<std::uint64_t>(w->robot.steps);
   }
   if (ordered.best_unit() != OrderedPass::kNone) {
-    const FixedSearch& w = workers[static_cast<std::size_t>(ordered.best_worker())];
+    const FixedSearch& w = *workers[static_cast<std::size_t>(ordered.best_worker())];
     slot = w.slot;
     record_stats(c, simulated, runs, robot);
     if (c.stats != nullptr) c.stats->commands += worker_commands;

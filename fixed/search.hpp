@@ -9,6 +9,7 @@
 #include "odometer.hpp"
 #include "output.hpp"
 #include "parallel.hpp"
+#include "stream_cache.hpp"
 
 namespace solver {
 

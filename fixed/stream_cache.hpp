@@ -1,0 +1,119 @@
+// Which stream a candidate runs against: streams of places are kept by key
+// in the engine's cache.
+#pragma once
+
+#include <algorithm>
+#include <memory>
+
+#include "engine.hpp"
+#include "interpreter.hpp"
+
+namespace solver {
+
+// Whether the current slots run as places: main-line arguments of commands
+// only, few enough characters to number, and slots small enough for the key.
+template <int N>
+bool FixedSearch<N>::use_places() const {
+  if (main_arguments_hold_letters()) return false;
+  std::size_t count = 0;
+  std::size_t chars = 0;
+  for (int i = 0; i <= N; ++i) {
+    const std::string& code = slot[i].code;
+    if (code.size() > 0xff) return false;
+    for (const char ch : code) {
+      if (!interpreter_detail::is_command(ch) && (ch < 'X' || ch > 'Z')) return false;
+    }
+    chars += code.size();
+    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+  }
+  if (chars > kKeyChars || slot[kMain].code.size() > 0xff) return false;
+  for (int p = 0; p < N; ++p) {
+    const std::size_t n = slot[kMainArg + p].code.size();
+    if (n > 0xff) return false;
+    count += n;
+  }
+  return count < kPlaces;
+}
+
+// The key of the current slots' stream of places (use_places() holds).
+template <int N>
+typename FixedSearch<N>::StreamKey FixedSearch<N>::stream_key() const {
+  StreamKey key;
+  std::uint64_t sizes = 0;
+  int shift = 0;
+  const auto put_size = [&](std::size_t n) {
+    sizes |= static_cast<std::uint64_t>(n) << shift;
+    shift += 8;
+  };
+  std::size_t bit = 0;
+  for (int i = 0; i <= N; ++i) {
+    const std::string& code = slot[i].code;
+    put_size(code.size());
+    for (const char ch : code) {
+      const std::uint64_t two = interpreter_detail::is_command(ch) ? 0 : 1 + (ch - 'X');
+      key.w[1 + bit / 64] |= two << (bit % 64);
+      bit += 2;
+    }
+  }
+  put_size(slot[kMain].code.size());
+  for (int p = 0; p < N; ++p) put_size(slot[kMainArg + p].code.size());
+  key.w[0] = sizes;
+  return key;
+}
+
+// Bytes a stream and its values take, about: a few per command of the step
+// limit.
+template <int N>
+std::size_t FixedSearch<N>::stream_bytes() const {
+  return 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
+}
+
+// How many streams the cache keeps: a few megabytes' worth.
+template <int N>
+std::size_t FixedSearch<N>::cache_limit() const {
+  constexpr std::size_t kCacheBytes = std::size_t{16} << 20;
+  return std::clamp<std::size_t>(kCacheBytes / stream_bytes(), 16, 1024);
+}
+
+// Points `st` at the stream of the current slots: for places, the one
+// loaded, one from the cache, or a new one in place of the oldest; a stream
+// of characters is built afresh in `own`.
+template <int N>
+void FixedSearch<N>::ensure_stream() {
+  if (!use_places()) {
+    st = &own;
+    loaded = -1;
+    start_stream();
+    return;
+  }
+  // A cached stream is never stale.
+  stream_stale = false;
+  const StreamKey key = stream_key();
+  if (loaded >= 0 && cache_key[static_cast<std::size_t>(loaded)] == key) {
+    st = cache[static_cast<std::size_t>(loaded)].get();
+    return;
+  }
+  if (const auto it = cache_index.find(key); it != cache_index.end()) {
+    loaded = static_cast<int>(it->second);
+    st = cache[it->second].get();
+    return;
+  }
+  std::size_t at = 0;
+  if (cache.size() < cache_limit()) {
+    at = cache.size();
+    cache.emplace_back();
+    cache_key.emplace_back();
+  } else {
+    at = next_victim++ % cache.size();
+    cache_index.erase(cache_key[at]);
+  }
+  cache_key[at] = key;
+  cache_index.emplace(key, at);
+  loaded = static_cast<int>(at);
+  std::unique_ptr<StreamState>& entry = cache[at];
+  if (!entry) entry = std::make_unique<StreamState>();
+  st = entry.get();
+  start_stream();
+}
+
+}  // namespace solver
