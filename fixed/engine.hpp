@@ -143,7 +143,8 @@ struct FixedSearch {
     return run_candidate();
   }
   void start_stream();
-  void ensure_stream();
+  void ensure_stream() { ensure_stream(use_places()); }
+  void ensure_stream(bool with_places);
   RunEnd run_candidate();
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.

@@ -143,7 +143,11 @@ void FixedSearch<N>::emit_body(const Bound& bound) {
   for (std::size_t i = 0; i < n; ++i) {
     const char ch = j[i];
     if (interpreter_detail::is_literal(ch)) {
-      if (!emit(&ch, 1)) return;
+      // The commands up to the next letter, at once.
+      std::size_t end = i + 1;
+      while (end < n && interpreter_detail::is_literal(j[end])) ++end;
+      if (!emit(j.data() + i, end - i)) return;
+      i = end - 1;
       continue;
     }
     const int p = ch - 'X';

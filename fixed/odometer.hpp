@@ -120,7 +120,7 @@ void FixedSearch<N>::innermost() {
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
   if (!single &&
       (!places_now || stream_generation != slots_generation || loaded < 0 || stream_stale)) {
-    ensure_stream();
+    ensure_stream(places_now);
     stream_generation = slots_generation;
   }
   const auto run = [&] { return single ? run_direct() : run_candidate(); };

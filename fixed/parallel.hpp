@@ -75,14 +75,13 @@ bool FixedSearch<N>::worth_a_pass() {
   const std::uint64_t want = units_per_thread * threads;
   int at = 0;
   while (at < kLast && count_nodes(at, want) < want) ++at;
-  if (at == kLast) {
-    group = least;
-  } else {
-    // Between `want` and twice as many units, or units of kMostGroup nodes
-    // when the level has more (it may have billions).
-    constexpr std::uint64_t kMostGroup = 64;
-    group = std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
-  }
+  // Between `want` and twice as many units, or units of `most` nodes when
+  // the level has more (a level above the last may have billions).  At the
+  // last level a unit need not be larger than about unit_candidates
+  // candidates.
+  constexpr std::uint64_t kMostGroup = 64;
+  const std::uint64_t most = at == kLast ? least : kMostGroup;
+  group = std::max<std::uint64_t>(1, count_nodes(at, want * most) / want);
   cut = at;
   return true;
 }

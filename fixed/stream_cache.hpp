@@ -75,12 +75,13 @@ std::size_t FixedSearch<N>::cache_limit() const {
   return std::clamp<std::size_t>(kCacheBytes / stream_bytes(), 16, 1024);
 }
 
-// Points `st` at the stream of the current slots: for places, the one
-// loaded, one from the cache, or a new one in place of the oldest; a stream
-// of characters is built afresh in `own`.
+// Points `st` at the stream of the current slots (`with_places`: as
+// use_places() tells): for places, the one loaded, one from the cache, or a
+// new one in place of the oldest; a stream of characters is built afresh in
+// `own`.
 template <int N>
-void FixedSearch<N>::ensure_stream() {
-  if (!use_places()) {
+void FixedSearch<N>::ensure_stream(bool with_places) {
+  if (!with_places) {
     st = &own;
     loaded = -1;
     start_stream();
