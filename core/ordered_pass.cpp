@@ -18,6 +18,64 @@ int search_threads() {
   return hw == 0 ? 1 : static_cast<int>(hw);
 }
 
+namespace {
+
+// Search threads kept from pass to pass: a pass often lasts milliseconds,
+// and threads started afresh for each would spend much of it being created
+// and spread over the processors.  The pool is never destroyed (a program
+// may end while its threads wait for work).
+class WorkerPool {
+ public:
+  static WorkerPool& get() {
+    static WorkerPool* pool = new WorkerPool;
+    return *pool;
+  }
+
+  // Runs body(0) .. body(n - 1), one per pool thread, once the last job
+  // has ended everywhere; returns without waiting for them.
+  void start(int n, std::function<void(int)> body) {
+    std::unique_lock<std::mutex> lock(mu_);
+    idle_cv_.wait(lock, [&] { return busy_ == 0; });
+    while (static_cast<int>(threads_.size()) < n) {
+      const int index = static_cast<int>(threads_.size());
+      threads_.emplace_back([this, index, seen = job_] { loop(index, seen); });
+    }
+    body_ = std::move(body);
+    taking_part_ = n;
+    busy_ = n;
+    ++job_;
+    job_cv_.notify_all();
+  }
+
+ private:
+  void loop(int index, std::uint64_t seen) {
+    for (;;) {
+      std::function<void(int)> body;
+      {
+        std::unique_lock<std::mutex> lock(mu_);
+        job_cv_.wait(lock, [&] { return job_ != seen; });
+        seen = job_;
+        if (index >= taking_part_) continue;
+        body = body_;
+      }
+      body(index);
+      const std::lock_guard<std::mutex> lock(mu_);
+      if (--busy_ == 0) idle_cv_.notify_all();
+    }
+  }
+
+  std::mutex mu_;
+  std::condition_variable job_cv_;   // pool threads wait here for a job
+  std::condition_variable idle_cv_;  // start waits here for the last job
+  std::vector<std::thread> threads_;
+  std::function<void(int)> body_;
+  std::uint64_t job_ = 0;
+  int taking_part_ = 0;
+  int busy_ = 0;
+};
+
+}  // namespace
+
 OrderedPass::OrderedPass(int workers) : workers_(workers < 1 ? 1 : workers) {}
 
 void OrderedPass::close_unit(Cursor& cur) {
@@ -81,17 +139,14 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
     cursors[w].claimed = next_.fetch_add(1, std::memory_order_relaxed);
     cursors_.push_back(&cursors[w]);
   }
-  std::vector<std::thread> threads;
-  threads.reserve(cursors.size());
-  for (Cursor& cur : cursors) {
-    threads.emplace_back([&, this] {
-      work(cur);
-      close_unit(cur);
-      std::lock_guard<std::mutex> lock(mu_);
-      ++finished_;
-      coord_cv_.notify_all();
-    });
-  }
+  WorkerPool::get().start(workers_, [&, this](int w) {
+    Cursor& cur = cursors[static_cast<std::size_t>(w)];
+    work(cur);
+    close_unit(cur);
+    const std::lock_guard<std::mutex> lock(mu_);
+    ++finished_;
+    coord_cv_.notify_all();
+  });
   std::exception_ptr failure;
   {
     std::unique_lock<std::mutex> lock(mu_);
@@ -122,7 +177,6 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
       workers_cv_.notify_all();
     }
   }
-  for (std::thread& t : threads) t.join();
   cursors_.clear();
   // Units before the clear all ran to their end; of the clear's unit count
   // the candidates up to the clear; units after it do not count.
