@@ -25,6 +25,7 @@
 #include "limits.hpp"
 #include "ordered_pass.hpp"
 #include "robot.hpp"
+#include "shared_streams.hpp"
 #include "slots.hpp"
 
 namespace solver {
@@ -254,6 +255,26 @@ struct FixedSearch {
     }
   };
   StreamKey stream_key() const;
+
+  // A stream of places built to its end as the workers of a pass share it
+  // (shared_streams.hpp): this header, then its bytes.
+  struct SharedStream {
+    StreamKey key;
+    std::size_t len = 0;
+    std::size_t room = 0;
+    std::size_t place_count = 0;
+    StreamEnd stream_end = StreamEnd::Open;
+    std::array<std::uint32_t, kPlaces> occurs{};
+    const char* bytes() const { return reinterpret_cast<const char*>(this + 1); }
+  };
+  using SharedStreams = SharedTable<SharedStream, StreamKey, StreamKeyHash>;
+  static constexpr std::size_t kSharedSlots = 14;                     // log2 of the table's size
+  static constexpr std::size_t kSharedBytes = std::size_t{16} << 20;  // per worker
+  SharedStreams* shared = nullptr;      // the pass's table, for a worker
+  std::unique_ptr<SharedStreams> pool;  // the main search's, for its workers
+  StreamArena arena{kSharedBytes};      // this worker's published copies
+  bool take_shared_stream(const StreamKey& key);
+  void share_stream(const StreamKey& key);
 
   // The stream being run: `own` (streams of characters, which serve one
   // combination, and direct runs) or a cached one, `loaded`.  Recently used

@@ -90,9 +90,15 @@ template <int N>
 void FixedSearch<N>::parallel_pass() {
   const int threads = c.threads;
   if (workers.empty()) {
-    for (int w = 0; w < threads; ++w)
+    pool = std::make_unique<SharedStreams>(kSharedSlots);
+    for (int w = 0; w < threads; ++w) {
       workers.push_back(std::make_unique<FixedSearch>(c, grid, lim));
+      workers.back()->shared = pool.get();
+    }
   }
+  // The streams of the last pass are of other lengths.
+  pool->clear();
+  for (const std::unique_ptr<FixedSearch>& worker : workers) worker->arena.reset();
   OrderedPass ordered(threads);
   for (const std::unique_ptr<FixedSearch>& worker : workers) {
     FixedSearch& w = *worker;

@@ -1,9 +1,11 @@
 // Which stream a candidate runs against: streams of places are kept by key
-// in the engine's cache.
+// in the engine's cache and, during a parallel pass, shared between workers.
 #pragma once
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "engine.hpp"
 #include "interpreter.hpp"
@@ -114,7 +116,47 @@ void FixedSearch<N>::ensure_stream(bool with_places) {
   std::unique_ptr<StreamState>& entry = cache[at];
   if (!entry) entry = std::make_unique<StreamState>();
   st = entry.get();
-  start_stream();
+  if (!take_shared_stream(key)) {
+    start_stream();
+    share_stream(key);
+  }
+}
+
+// Copies the stream another worker of the pass has built, if any.
+template <int N>
+bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
+  if (shared == nullptr) return false;
+  const SharedStream* e = shared->find(key);
+  if (e == nullptr) return false;
+  st->stream.assign(e->bytes(), e->bytes() + e->len);
+  st->stream_len = e->len;
+  st->stream_base = 0;
+  st->room = e->room;
+  st->stream_end = e->stream_end;
+  st->first_call_done = true;
+  st->letters = false;
+  st->places = true;
+  st->place_count = e->place_count;
+  st->stream_full = true;
+  st->occurs = e->occurs;
+  return true;
+}
+
+// Offers a stream built to its end to the other workers of the pass.
+template <int N>
+void FixedSearch<N>::share_stream(const StreamKey& key) {
+  if (shared == nullptr || !st->stream_full) return;
+  void* at = arena.allocate(sizeof(SharedStream) + st->stream_len);
+  if (at == nullptr) return;
+  auto* e = new (at) SharedStream;
+  e->key = key;
+  e->len = st->stream_len;
+  e->room = st->room;
+  e->place_count = st->place_count;
+  e->stream_end = st->stream_end;
+  e->occurs = st->occurs;
+  std::memcpy(reinterpret_cast<char*>(e + 1), st->stream.data(), st->stream_len);
+  shared->publish(e);
 }
 
 }  // namespace solver
