@@ -33,8 +33,9 @@ class OrderedPass {
  public:
   static constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
-  // One worker's place in the pass.
-  struct Cursor {
+  // One worker's place in the pass, on cache lines of its own (the worker
+  // writes it after every candidate).
+  struct alignas(64) Cursor {
     int worker = 0;
     std::uint64_t seen = 0;      // unit boundaries walked past
     std::uint64_t claimed = 0;   // the unit this worker runs next
@@ -87,8 +88,10 @@ class OrderedPass {
   void update_attention();
 
   const int workers_;
-  std::atomic<std::uint64_t> next_{0};
-  std::atomic<std::uint64_t> best_{kNone};
+  // The claim counter changes with every unit; the flags workers read after
+  // every candidate keep to another cache line.
+  alignas(64) std::atomic<std::uint64_t> next_{0};
+  alignas(64) std::atomic<std::uint64_t> best_{kNone};
   std::atomic<bool> attention_{false};
   std::atomic<bool> pausing_{false};
   std::atomic<bool> abort_{false};

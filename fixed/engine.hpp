@@ -116,8 +116,19 @@ struct FixedSearch {
   // units_per_thread nodes per worker, so that the levels below are walked
   // only by the worker that runs them.
   std::uint64_t units_per_thread = 256;
-  bool worth_a_pass();
+  enum class Plan { Serial, Pass, Batch };
+  Plan plan_distribution();
   void parallel_pass();
+  // Small distributions waiting to run as one pass, and about how many
+  // candidates they hold; a batch runs once it holds batch_units passes'
+  // worth.
+  std::vector<std::array<code_parts, kSlots>> batch;
+  std::uint64_t batch_candidates = 0;
+  std::uint64_t batch_units = 8;
+  std::uint64_t batch_limit() const {
+    return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
+  }
+  void run_batch();
 
   // Judgements (judgements.hpp): 0 go on, -1 reject.
   int jhantei() const;
@@ -324,6 +335,9 @@ struct FixedSearch {
   std::vector<std::unique_ptr<FixedSearch>> workers;  // the main search's workers
   std::uint64_t worker_commands = 0;                  // commands begun by finished passes
   bool enter_node();
+  void prepare_workers(OrderedPass& ordered);
+  void finish_pass(const OrderedPass& ordered);
+  void run_distributions(const std::vector<std::array<code_parts, kSlots>>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);

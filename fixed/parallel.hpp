@@ -12,6 +12,9 @@
 // the shallowest level with enough nodes to spread the pass, so that the
 // levels below it (most of the walk, and the streams the function's slots
 // call for) are walked and built by one worker only.
+//
+// Distributions too small to spread are gathered into batches, run as one
+// pass whose units are whole distributions.
 #pragma once
 
 #include <algorithm>
@@ -59,19 +62,24 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
   return nodes;
 }
 
-// Tells whether the current distribution is large enough for a parallel
-// pass, and chooses the cut level and the unit size.  The distribution
-// holding a resumption start always runs on this thread.
+// How the current distribution runs: on this thread (one thread, or the
+// distribution holding a resumption start), as a parallel pass of its own
+// (choosing the cut level and the unit size), or, when it is small, in a
+// batch with the small distributions that follow it.
 template <int N>
-bool FixedSearch<N>::worth_a_pass() {
-  if (c.threads <= 1 || lim.restart == 1) return false;
+typename FixedSearch<N>::Plan FixedSearch<N>::plan_distribution() {
+  if (c.threads <= 1 || lim.restart == 1) return Plan::Serial;
   const auto threads = static_cast<std::uint64_t>(c.threads);
   // Combinations of the outer slots that make about unit_candidates
   // candidates; a pass needs units_per_worker of them per worker.
   const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
   const std::uint64_t enough = least * units_per_worker * threads;
   constexpr int kLast = kSlots - 2;
-  if (count_nodes(kLast, enough) < enough) return false;
+  const std::uint64_t combinations = count_nodes(kLast, enough);
+  if (combinations < enough) {
+    batch_candidates += combinations * prefixes();
+    return Plan::Batch;
+  }
   const std::uint64_t want = units_per_thread * threads;
   int at = 0;
   while (at < kLast && count_nodes(at, want) < want) ++at;
@@ -83,25 +91,24 @@ bool FixedSearch<N>::worth_a_pass() {
   const std::uint64_t most = at == kLast ? least : kMostGroup;
   group = std::max<std::uint64_t>(1, count_nodes(at, want * most) / want);
   cut = at;
-  return true;
+  return Plan::Pass;
 }
 
+// Workers ready for a pass: the search's state copied, the streams shared in
+// the last pass dropped (they are of other lengths).
 template <int N>
-void FixedSearch<N>::parallel_pass() {
-  const int threads = c.threads;
+void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
   if (workers.empty()) {
     pool = std::make_unique<SharedStreams>(kSharedSlots);
-    for (int w = 0; w < threads; ++w) {
+    for (int w = 0; w < c.threads; ++w) {
       workers.push_back(std::make_unique<FixedSearch>(c, grid, lim));
       workers.back()->shared = pool.get();
     }
   }
-  // The streams of the last pass are of other lengths.
   pool->clear();
-  for (const std::unique_ptr<FixedSearch>& worker : workers) worker->arena.reset();
-  OrderedPass ordered(threads);
   for (const std::unique_ptr<FixedSearch>& worker : workers) {
     FixedSearch& w = *worker;
+    w.arena.reset();
     w.slot = slot;
     w.lim = lim;
     w.robot.prune = robot.prune;
@@ -114,7 +121,29 @@ void FixedSearch<N>::parallel_pass() {
     w.runs = 0;
     w.pass = &ordered;
   }
-  const auto print_position = [this] { PRINT_CODE(0); };
+}
+
+// After a pass: the counts, and the clear of its earliest unit reported.
+template <int N>
+void FixedSearch<N>::finish_pass(const OrderedPass& ordered) {
+  simulated += ordered.candidates_in_order();
+  runs += ordered.candidates_run();
+  worker_commands = 0;
+  for (const std::unique_ptr<FixedSearch>& w : workers) {
+    worker_commands += w->robot.commands + static_cast<std::uint64_t>(w->robot.steps);
+  }
+  if (ordered.best_unit() == OrderedPass::kNone) return;
+  const FixedSearch& w = *workers[static_cast<std::size_t>(ordered.best_worker())];
+  slot = w.slot;
+  record_stats(c, simulated, runs, robot);
+  if (c.stats != nullptr) c.stats->commands += worker_commands;
+  report_clear(c, grid, lim, w.robot.steps, [this] { PRINT_CODE(0); });
+}
+
+template <int N>
+void FixedSearch<N>::parallel_pass() {
+  OrderedPass ordered(c.threads);
+  prepare_workers(ordered);
   ordered.run(
       [this](OrderedPass::Cursor& cur) {
         FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
@@ -126,20 +155,68 @@ void FixedSearch<N>::parallel_pass() {
         // With every worker finished the key waits for the next poll.
         if (earliest < 0) return;
         slot = workers[static_cast<std::size_t>(earliest)]->slot;
-        on_key(c, grid, lim, print_position, kInputErrorLine, true);
+        on_key(
+            c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
       });
-  simulated += ordered.candidates_in_order();
-  runs += ordered.candidates_run();
-  worker_commands = 0;
-  for (const std::unique_ptr<FixedSearch>& w : workers) {
-    worker_commands += w->robot.commands + static_cast<std::uint64_t>(w->robot.steps);
+  finish_pass(ordered);
+}
+
+// A batch of small distributions as one pass, each distribution a unit.
+// Their lines are printed in order as the search is known to have reached
+// them: before a position is shown, and at the end through the last
+// distribution or the one that clears.
+template <int N>
+void FixedSearch<N>::run_batch() {
+  if (batch.empty()) return;
+  const std::array<code_parts, kSlots> current = slot;
+  std::size_t printed = 0;
+  const auto print_through = [&](std::uint64_t last) {
+    for (; printed <= last && printed < batch.size(); ++printed) {
+      slot = batch[printed];
+      print_length();
+    }
+  };
+  if (batch.size() == 1) {
+    print_through(0);
+    getnewj();
+  } else {
+    OrderedPass ordered(c.threads);
+    prepare_workers(ordered);
+    for (const std::unique_ptr<FixedSearch>& w : workers) w->cut = kSlots;  // no cut inside
+    ordered.run(
+        [this](OrderedPass::Cursor& cur) {
+          FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
+          w.cursor = &cur;
+          w.run_distributions(batch);
+        },
+        [this] { return key_waiting(c); },
+        [&](int earliest) {
+          if (earliest < 0) return;
+          const FixedSearch& w = *workers[static_cast<std::size_t>(earliest)];
+          print_through(w.cursor->unit);
+          slot = w.slot;
+          on_key(
+              c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
+        });
+    print_through(ordered.best_unit() == OrderedPass::kNone ? batch.size() - 1
+                                                            : ordered.best_unit());
+    finish_pass(ordered);
   }
-  if (ordered.best_unit() != OrderedPass::kNone) {
-    const FixedSearch& w = *workers[static_cast<std::size_t>(ordered.best_worker())];
-    slot = w.slot;
-    record_stats(c, simulated, runs, robot);
-    if (c.stats != nullptr) c.stats->commands += worker_commands;
-    report_clear(c, grid, lim, w.robot.steps, print_position);
+  batch.clear();
+  batch_candidates = 0;
+  slot = current;
+}
+
+// A worker's walk of a batch: one unit per distribution.
+template <int N>
+void FixedSearch<N>::run_distributions(const std::vector<std::array<code_parts, kSlots>>& all) {
+  for (const std::array<code_parts, kSlots>& d : all) {
+    const OrderedPass::Gate gate = pass->enter_unit(*cursor);
+    if (gate == OrderedPass::Gate::Stop) return;
+    if (gate == OrderedPass::Gate::Skip) continue;
+    slot = d;
+    level<0>();
+    if (stop_walk) return;
   }
 }
 

@@ -22,15 +22,23 @@ void FixedSearch<N>::search() {
   c.keys.start();
   for (;;) {
     if (lenhantei() != -1) {
-      print_length();
-      if (worth_a_pass()) {
-        parallel_pass();
+      const Plan plan = plan_distribution();
+      if (plan == Plan::Batch) {
+        batch.push_back(slot);
+        if (batch_candidates >= batch_limit()) run_batch();
       } else {
-        getnewj();
+        run_batch();
+        print_length();
+        if (plan == Plan::Pass) {
+          parallel_pass();
+        } else {
+          getnewj();
+        }
       }
     }
     if (get_newlength() == -1) break;
   }
+  run_batch();
   c.keys.stop();
   record_stats(c, simulated, runs, robot);
   if (c.stats != nullptr) c.stats->commands += worker_commands;

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "fixed_harness.hpp"
 #include "literal_interpreter.hpp"
@@ -167,18 +168,27 @@ struct Searched {
   SearchStats stats;
 };
 
+// How a parallel search cuts its work (the engine's tuning knobs).
+struct Cutting {
+  std::uint64_t unit_candidates = 1;
+  std::uint64_t units_per_worker = 1;
+  std::uint64_t units_per_thread = 256;
+  std::string name() const {
+    return std::to_string(unit_candidates) + "/" + std::to_string(units_per_worker) + "/" +
+           std::to_string(units_per_thread);
+  }
+};
+
 template <int N>
 Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail,
-                     std::uint64_t units_per_thread = 256) {
+                     const Cutting& cutting = {}) {
   Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
   Searched r;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
-  // Units of one outer combination and a pass for every distribution with
-  // enough combinations for one unit per worker.
-  b.s->unit_candidates = 1;
-  b.s->units_per_worker = 1;
-  b.s->units_per_thread = units_per_thread;
+  b.s->unit_candidates = cutting.unit_candidates;
+  b.s->units_per_worker = cutting.units_per_worker;
+  b.s->units_per_thread = cutting.units_per_thread;
   try {
     b.s->search();
   } catch (const ProgramExit& e) {
@@ -194,13 +204,16 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   const Searched one = search_with<N>(1, id, entered, msteps, mlastfail);
   EXPECT_EQ(one.status, clears ? 0 : -1) << id;
   EXPECT_EQ(one.stats.runs, one.stats.candidates);
-  // Units cut at the outermost levels, in the middle, and at the last
-  // outer level.
-  for (const std::uint64_t per_thread : {1, 5, 1 << 20}) {
+  // A pass for every distribution with a combination per worker, its units
+  // cut at the outermost levels, in the middle, or at the last outer level;
+  // distributions gathered into batches (small ones, or all of them); and
+  // the engine's own choice.
+  const Cutting cuttings[] = {{1, 1, 1},  {1, 1, 5},       {1, 1, 1 << 20},
+                              {1, 8, 16}, {1, 1 << 20, 1}, {512, 4, 256}};
+  for (const Cutting& cutting : cuttings) {
     for (const int threads : {2, 8}) {
-      const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, per_thread);
-      const std::string what =
-          id + " " + std::to_string(threads) + "/" + std::to_string(per_thread);
+      const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, cutting);
+      const std::string what = id + " " + std::to_string(threads) + " " + cutting.name();
       EXPECT_EQ(many.out, one.out) << what;
       EXPECT_EQ(many.status, one.status) << what;
       EXPECT_EQ(many.stats.candidates, one.stats.candidates) << what;
@@ -217,6 +230,46 @@ TEST(ParallelSearch, SameOutputAndCountsWithOneTwoAndEightThreads) {
   same_search_for_every_thread_count<2>("0747", 10, 209, 0, false);
   same_search_for_every_thread_count<1>("0001", 8, 13, 0, true);
   same_search_for_every_thread_count<1>("0004", 9, 69, 0, false);
+}
+
+// A key pressed while small distributions run as one batch: the position
+// shown comes after the line of its own distribution, as with one thread.
+TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
+  Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
+  b.h.c.threads = 2;
+  b.s->unit_candidates = 1;
+  b.s->units_per_worker = 1 << 20;  // every distribution is small: one batch
+  b.h.keys.inject('a');
+  b.s->search();
+  const std::string out = b.h.out.str();
+  const std::string head = std::string(FixedSearch<3>::kTemplate) + "\n";
+  const std::size_t at = out.find(head);
+  ASSERT_NE(at, std::string::npos);
+  std::istringstream position(out.substr(at + head.size()));
+  std::string lengths;
+  std::string line;
+  for (int n = 1; n <= 8 && std::getline(position, line); ++n) {
+    const std::string slot = "[" + std::to_string(n) + "]=";
+    ASSERT_EQ(line.rfind(slot, 0), 0u) << line;
+    lengths += (n > 1 ? "," : "") + std::to_string(line.size() - slot.size());
+  }
+  // The last distribution line before the position.
+  std::istringstream before(out.substr(0, at));
+  std::string last;
+  while (std::getline(before, line)) {
+    if (!line.empty() && line.find_first_not_of("0123456789,") == std::string::npos) last = line;
+  }
+  EXPECT_EQ(last, lengths);
+  // Without the key's time lines, position and hint, the output of one
+  // thread.
+  std::size_t block = at;
+  for (int k = 0; k < 2; ++k) block = out.rfind('\n', block - 2) + 1;
+  const std::string hint = "何かキーを押すと検索位置を出力します．pを押すと中断します．\n\n";
+  const std::size_t end = out.find(hint, at);
+  ASSERT_NE(end, std::string::npos);
+  Bench<3> one(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
+  one.s->search();
+  EXPECT_EQ(out.substr(0, block) + out.substr(end + hint.size()), one.h.out.str());
 }
 
 }  // namespace
