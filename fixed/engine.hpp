@@ -115,7 +115,7 @@ struct FixedSearch {
   // Units are cut at the shallowest level of the odometer with at least
   // units_per_thread nodes per worker, so that the levels below are walked
   // only by the worker that runs them.
-  std::uint64_t units_per_thread = 256;
+  std::uint64_t units_per_thread = 32;
   enum class Plan { Serial, Pass, Batch };
   Plan plan_distribution();
   void parallel_pass();

@@ -172,7 +172,7 @@ struct Searched {
 struct Cutting {
   std::uint64_t unit_candidates = 1;
   std::uint64_t units_per_worker = 1;
-  std::uint64_t units_per_thread = 256;
+  std::uint64_t units_per_thread = 32;
   std::string name() const {
     return std::to_string(unit_candidates) + "/" + std::to_string(units_per_worker) + "/" +
            std::to_string(units_per_thread);
@@ -209,7 +209,7 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   // distributions gathered into batches (small ones, or all of them); and
   // the engine's own choice.
   const Cutting cuttings[] = {{1, 1, 1},  {1, 1, 5},       {1, 1, 1 << 20},
-                              {1, 8, 16}, {1, 1 << 20, 1}, {512, 4, 256}};
+                              {1, 8, 16}, {1, 1 << 20, 1}, {512, 4, 32}};
   for (const Cutting& cutting : cuttings) {
     for (const int threads : {2, 8}) {
       const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, cutting);
