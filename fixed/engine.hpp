@@ -157,7 +157,9 @@ struct FixedSearch {
   void start_stream();
   void ensure_stream() { ensure_stream(use_places()); }
   void ensure_stream(bool with_places);
-  RunEnd run_candidate();
+  // `prepared`: prepare_commands() has run for the current combination.
+  RunEnd run_candidate(bool prepared = false);
+  void prepare_commands();
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.
   RunEnd run_direct();
@@ -244,6 +246,7 @@ struct FixedSearch {
     std::uint64_t saved_age = 0;
   };
   std::array<std::uint8_t, 256> command{};
+  long long goes_total = -1;  // forward commands of the stream, -1: not counted
   void complete_stream();
   long long forward_commands() const;
 

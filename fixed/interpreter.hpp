@@ -458,14 +458,11 @@ void FixedSearch<N>::extend_stream() {
   }
 }
 
-// One candidate: the main-line prefix, then the stream, built further when
-// the run reaches its end.  A run that outgrows the window drops the
-// commands already run; a later run that needs them rebuilds the stream.
+// The command of every place for the current slots, and the forward
+// commands of a full stream of places: the same for every main-line prefix
+// of a combination.
 template <int N>
-RunEnd FixedSearch<N>::run_candidate() {
-  robot.reset();
-  if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
-  if (stream_stale || st->stream_base != 0) start_stream();
+void FixedSearch<N>::prepare_commands() {
   if (st->places) {
     std::size_t next = 1;
     for (int i = 0; i <= N; ++i) {
@@ -479,7 +476,19 @@ RunEnd FixedSearch<N>::run_candidate() {
       }
     }
   }
-  if (st->stream_full) robot.goes_left = forward_commands();
+  goes_total = st->stream_full ? forward_commands() : -1;
+}
+
+// One candidate: the main-line prefix, then the stream, built further when
+// the run reaches its end.  A run that outgrows the window drops the
+// commands already run; a later run that needs them rebuilds the stream.
+template <int N>
+RunEnd FixedSearch<N>::run_candidate(bool prepared) {
+  robot.reset();
+  if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
+  if (stream_stale || st->stream_base != 0) start_stream();
+  if (!prepared) prepare_commands();
+  robot.goes_left = goes_total;
   std::size_t i = 0;
   for (;;) {
     if (robot.run_mapped(st->stream.data() + i, st->stream_len - i, command.data()) == -1) {

@@ -123,7 +123,8 @@ void FixedSearch<N>::innermost() {
     ensure_stream(places_now);
     stream_generation = slots_generation;
   }
-  const auto run = [&] { return single ? run_direct() : run_candidate(); };
+  if (!single) prepare_commands();
+  const auto run = [&] { return single ? run_direct() : run_candidate(true); };
   if (walk == Walk::Worker) {
     do {
       ++runs;
