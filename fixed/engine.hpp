@@ -159,7 +159,7 @@ struct FixedSearch {
   void ensure_stream(bool with_places);
   // `prepared`: prepare_commands() has run for the current combination.
   RunEnd run_candidate(bool prepared = false);
-  void prepare_commands();
+  void prepare_commands(bool all);
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.
   RunEnd run_direct();
@@ -246,7 +246,9 @@ struct FixedSearch {
     std::uint64_t saved_age = 0;
   };
   std::array<std::uint8_t, 256> command{};
-  long long goes_total = -1;  // forward commands of the stream, -1: not counted
+  long long goes_total = -1;    // forward commands of the stream, -1: not counted
+  std::size_t main_places = 1;  // the first place of the main-line arguments
+  std::uint64_t commands_generation = 0;
   void complete_stream();
   long long forward_commands() const;
 

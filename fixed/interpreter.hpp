@@ -461,14 +461,21 @@ void FixedSearch<N>::extend_stream() {
 // The command of every place for the current slots, and the forward
 // commands of a full stream of places: the same for every main-line prefix
 // of a combination.
+//
+// `all` false: the function's slots are those of the last call, and only
+// the main-line arguments' places are filled again.
 template <int N>
-void FixedSearch<N>::prepare_commands() {
+void FixedSearch<N>::prepare_commands(bool all) {
   if (st->places) {
-    std::size_t next = 1;
-    for (int i = 0; i <= N; ++i) {
-      for (const char ch : slot[i].code) {
-        if (interpreter_detail::is_command(ch)) command[next++] = interpreter_detail::op_of(ch);
+    std::size_t next = main_places;
+    if (all) {
+      next = 1;
+      for (int i = 0; i <= N; ++i) {
+        for (const char ch : slot[i].code) {
+          if (interpreter_detail::is_command(ch)) command[next++] = interpreter_detail::op_of(ch);
+        }
       }
+      main_places = next;
     }
     for (int p = 0; p < N; ++p) {
       for (const char ch : slot[kMainArg + p].code) {
@@ -487,7 +494,7 @@ RunEnd FixedSearch<N>::run_candidate(bool prepared) {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (stream_stale || st->stream_base != 0) start_stream();
-  if (!prepared) prepare_commands();
+  if (!prepared) prepare_commands(true);
   robot.goes_left = goes_total;
   std::size_t i = 0;
   for (;;) {

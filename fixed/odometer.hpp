@@ -123,7 +123,11 @@ void FixedSearch<N>::innermost() {
     ensure_stream(places_now);
     stream_generation = slots_generation;
   }
-  if (!single) prepare_commands();
+  if (!single) {
+    // The function's places change only with the generation.
+    prepare_commands(commands_generation != slots_generation);
+    commands_generation = slots_generation;
+  }
   const auto run = [&] { return single ? run_direct() : run_candidate(true); };
   if (walk == Walk::Worker) {
     do {
