@@ -306,7 +306,6 @@ struct FixedSearch {
   std::size_t next_victim = 0;
   int loaded = -1;
   bool stream_stale = true;
-  std::size_t stream_bytes() const;
   std::size_t cache_limit() const;
   // Bumped by the odometer whenever a function slot changes: the loaded
   // stream of places and the choice of places hold while it stays.

@@ -65,7 +65,8 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
 // How the current distribution runs: on this thread (one thread, or the
 // distribution holding a resumption start), as a parallel pass of its own
 // (choosing the cut level and the unit size), or, when it is small, in a
-// batch with the small distributions that follow it.
+// batch with the small distributions that follow it (its candidates are then
+// added to batch_candidates).
 template <int N>
 typename FixedSearch<N>::Plan FixedSearch<N>::plan_distribution() {
   if (c.threads <= 1 || lim.restart == 1) return Plan::Serial;

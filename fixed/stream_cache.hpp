@@ -63,18 +63,13 @@ typename FixedSearch<N>::StreamKey FixedSearch<N>::stream_key() const {
   return key;
 }
 
-// Bytes a stream and its values take, about: a few per command of the step
-// limit.
-template <int N>
-std::size_t FixedSearch<N>::stream_bytes() const {
-  return 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
-}
-
-// How many streams the cache keeps: a few megabytes' worth.
+// How many streams the cache keeps: a few megabytes' worth (a stream and
+// its values take some bytes per command of the step limit).
 template <int N>
 std::size_t FixedSearch<N>::cache_limit() const {
   constexpr std::size_t kCacheBytes = std::size_t{16} << 20;
-  return std::clamp<std::size_t>(kCacheBytes / stream_bytes(), 16, 1024);
+  const std::size_t per_stream = 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
+  return std::clamp<std::size_t>(kCacheBytes / per_stream, 16, 1024);
 }
 
 // Points `st` at the stream of the current slots (`with_places`: as
