@@ -341,6 +341,8 @@ struct FixedSearch {
   bool enter_node();
   void prepare_workers(OrderedPass& ordered);
   void finish_pass(const OrderedPass& ordered);
+  template <typename Work, typename Reached>
+  void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached);
   void run_distributions(const std::vector<std::array<code_parts, kSlots>>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
   std::uint64_t prefixes() const;

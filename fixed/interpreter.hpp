@@ -45,7 +45,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "engine.hpp"
 

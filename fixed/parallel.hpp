@@ -141,24 +141,35 @@ void FixedSearch<N>::finish_pass(const OrderedPass& ordered) {
   report_clear(c, grid, lim, w.robot.steps, [this] { PRINT_CODE(0); });
 }
 
+// Runs a prepared pass: work(w) walks worker w's units; before a key shows
+// the position of the earliest parked worker w, reached(w) is called.
+template <int N>
+template <typename Work, typename Reached>
+void FixedSearch<N>::run_pass(OrderedPass& ordered, const Work& work, const Reached& reached) {
+  ordered.run(
+      [&, this](OrderedPass::Cursor& cur) {
+        FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
+        w.cursor = &cur;
+        work(w);
+      },
+      [this] { return key_waiting(c); },
+      [&, this](int earliest) {
+        // With every worker finished the key waits for the next poll.
+        if (earliest < 0) return;
+        const FixedSearch& w = *workers[static_cast<std::size_t>(earliest)];
+        reached(w);
+        slot = w.slot;
+        on_key(
+            c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
+      });
+}
+
 template <int N>
 void FixedSearch<N>::parallel_pass() {
   OrderedPass ordered(c.threads);
   prepare_workers(ordered);
-  ordered.run(
-      [this](OrderedPass::Cursor& cur) {
-        FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
-        w.cursor = &cur;
-        w.level<0>();
-      },
-      [this] { return key_waiting(c); },
-      [&](int earliest) {
-        // With every worker finished the key waits for the next poll.
-        if (earliest < 0) return;
-        slot = workers[static_cast<std::size_t>(earliest)]->slot;
-        on_key(
-            c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
-      });
+  run_pass(
+      ordered, [](FixedSearch& w) { w.level<0>(); }, [](const FixedSearch&) {});
   finish_pass(ordered);
 }
 
@@ -184,21 +195,9 @@ void FixedSearch<N>::run_batch() {
     OrderedPass ordered(c.threads);
     prepare_workers(ordered);
     for (const std::unique_ptr<FixedSearch>& w : workers) w->cut = kSlots;  // no cut inside
-    ordered.run(
-        [this](OrderedPass::Cursor& cur) {
-          FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
-          w.cursor = &cur;
-          w.run_distributions(batch);
-        },
-        [this] { return key_waiting(c); },
-        [&](int earliest) {
-          if (earliest < 0) return;
-          const FixedSearch& w = *workers[static_cast<std::size_t>(earliest)];
-          print_through(w.cursor->unit);
-          slot = w.slot;
-          on_key(
-              c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
-        });
+    run_pass(
+        ordered, [this](FixedSearch& w) { w.run_distributions(batch); },
+        [&](const FixedSearch& w) { print_through(w.cursor->unit); });
     print_through(ordered.best_unit() == OrderedPass::kNone ? batch.size() - 1
                                                             : ordered.best_unit());
     finish_pass(ordered);
