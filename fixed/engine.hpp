@@ -271,6 +271,21 @@ struct FixedSearch {
     }
   };
   StreamKey stream_key() const;
+  // A slot cut into runs of places and parameter letters (full_stream.hpp).
+  struct Piece {
+    std::int16_t param;  // -1: the places from `start`
+    std::uint16_t start;
+    std::uint16_t len;
+  };
+  struct Pieces {
+    std::array<Piece, kKeyChars> piece;
+    int count = 0;
+    unsigned letters = 0;  // bit p: the slot names parameter p
+  };
+  static Pieces cut_pieces(const std::string& code, std::size_t n, std::vector<char>& text);
+  void build_full_stream();
+  std::array<std::vector<char>, 2 * N> scratch;  // values while building
+  std::vector<char> scratch_text;                // the slots while building
 
   // A stream of places built to its end as the workers of a pass share it
   // (shared_streams.hpp): this header, then its bytes.

@@ -399,6 +399,10 @@ void FixedSearch<N>::start_stream() {
 template <int N>
 void FixedSearch<N>::complete_stream() {
   if (st->room > kCompleteRoom) return;
+  if (st->stream_len == 0 && !st->first_call_done && !st->letters &&
+      st->stream_end == StreamEnd::Open) {
+    build_full_stream();
+  }
   while (st->stream_end == StreamEnd::Open) extend_stream();
   if (st->stream_end == StreamEnd::Open) return;
   const std::size_t runnable = st->stream_end == StreamEnd::Limit && st->stream_len != 0

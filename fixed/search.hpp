@@ -4,6 +4,7 @@
 #include "dialogues.hpp"
 #include "distribution.hpp"
 #include "engine.hpp"
+#include "full_stream.hpp"
 #include "interpreter.hpp"
 #include "judgements.hpp"
 #include "odometer.hpp"

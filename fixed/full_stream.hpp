@@ -1,0 +1,203 @@
+// Building a stream of places to its end in one go.  It holds the same
+// bytes, and ends the same way, as extending it call by call would
+// (extend_stream): the calls and their values are the same, only laid out
+// as flat buffers cut into pieces once per stream instead of once per call.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine.hpp"
+#include "interpreter.hpp"
+
+namespace solver {
+
+namespace full_stream_detail {
+
+// Every buffer the builder copies from or to has kSlack bytes to spare past
+// what it holds, so that pieces and values, mostly a few bytes, are copied
+// in whole blocks of 16.
+inline constexpr std::size_t kSlack = 32;
+
+inline void copy_bytes(char* to, const char* from, std::size_t n) {
+  for (std::size_t i = 0; i < n; i += 16) std::memcpy(to + i, from + i, 16);
+}
+
+}  // namespace full_stream_detail
+
+// Cuts a slot into pieces: runs of commands (places) and parameter letters;
+// any other character is skipped, as the interpreter skips it.  The slot's
+// first n characters are copied to `text` (with room to spare after them),
+// where the pieces of places point.
+template <int N>
+typename FixedSearch<N>::Pieces FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n,
+                                                           std::vector<char>& text) {
+  const std::size_t base = text.size();
+  text.insert(text.end(), code.data(), code.data() + n);
+  text.resize(text.size() + full_stream_detail::kSlack);
+  Pieces out;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char ch = code[i];
+    if (interpreter_detail::is_literal(ch)) {
+      std::size_t end = i + 1;
+      while (end < n && interpreter_detail::is_literal(code[end])) ++end;
+      out.piece[out.count++] = {-1, static_cast<std::uint16_t>(base + i),
+                                static_cast<std::uint16_t>(end - i)};
+      i = end - 1;
+      continue;
+    }
+    const int p = ch - 'X';
+    if (p < 0 || p >= N) continue;
+    out.piece[out.count++] = {static_cast<std::int16_t>(p), 0, 0};
+    out.letters |= 1U << p;
+  }
+  return out;
+}
+
+// The stream (fresh, of places, with main-line arguments of commands only)
+// built until it ends.
+template <int N>
+void FixedSearch<N>::build_full_stream() {
+  using full_stream_detail::kSlack;
+  const std::size_t room = st->room;  // at least 1: the stream is open
+  if (st->stream.size() < room + kSlack) st->stream.resize(room + kSlack);
+  char* const out = st->stream.data();
+  std::size_t len = 0;
+
+  const code_parts& j = slot[kBody];
+  std::vector<char>& text = scratch_text;
+  text.clear();
+  const std::string& body_code = st->fn[kBody];
+  const Pieces body = cut_pieces(
+      body_code, std::min(body_code.size(), static_cast<std::size_t>(std::max(j.length, 0))), text);
+  std::array<Pieces, N> arg;
+  std::array<bool, N> commands{};
+  for (int p = 0; p < N; ++p) {
+    arg[p] = cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), text);
+    commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
+  }
+  std::array<std::size_t, N> main_at{};
+  for (int p = 0; p < N; ++p) {
+    main_at[p] = text.size();
+    text.insert(text.end(), st->main_args[p].begin(), st->main_args[p].end());
+    text.resize(text.size() + kSlack);
+  }
+  const char* const t = text.data();
+
+  // Appends k bytes; false once the stream holds `room` commands (the last
+  // one is refused by the step limit).
+  const auto put = [&](const char* p, std::size_t k) {
+    const std::size_t take = std::min(k, room - len);
+    full_stream_detail::copy_bytes(out + len, p, take);
+    len += take;
+    return len != room;
+  };
+  const bool body_moves = j.scount != 0 || j.turncount != 0;
+  const unsigned live = live_parameters();
+
+  // Values of the call being emitted (cur) and of the next (next): bytes
+  // for the live parameters, only whether they are empty for the others.
+  for (auto& v : scratch) {
+    if (v.size() < room + kSlack) v.resize(room + kSlack);
+  }
+  std::array<char*, N> cur{};
+  std::array<char*, N> next{};
+  std::array<std::size_t, N> cur_size{};
+  std::array<std::size_t, N> next_size{};
+  for (int p = 0; p < N; ++p) {
+    cur[p] = scratch[p].data();
+    next[p] = scratch[N + p].data();
+  }
+
+  const auto emit_call = [&](const auto& value_of, const auto& size_of) {
+    for (int i = 0; i < body.count; ++i) {
+      const Piece& pc = body.piece[i];
+      const bool open =
+          pc.param < 0 ? put(t + pc.start, pc.len) : put(value_of(pc.param), size_of(pc.param));
+      if (!open) return false;
+    }
+    return true;
+  };
+
+  StreamEnd end = StreamEnd::Open;
+  bool first_open = emit_call([&](int p) { return t + main_at[p]; },
+                              [&](int p) { return st->main_args[p].size(); });
+  if (!first_open) {
+    end = StreamEnd::Limit;
+  } else {
+    for (int p = 0; p < N; ++p) {
+      const std::string& m = st->main_args[p];
+      if ((live >> p & 1U) != 0) {
+        std::memcpy(cur[p], m.data(), std::min(m.size(), room));
+        cur_size[p] = std::min(m.size(), room);
+      } else {
+        cur_size[p] = m.empty() ? 0 : 1;
+      }
+    }
+  }
+  int idle = 0;
+  bool built = false;
+  while (end == StreamEnd::Open) {
+    // Each value is the first `budget` characters of its slot with the
+    // parameters replaced by the previous values (see recursion()).
+    const std::size_t budget = room - len;
+    bool all_empty = true;
+    for (int p = 0; p < N; ++p) {
+      if ((live >> p & 1U) == 0) {
+        bool non_empty = commands[p];
+        for (int q = 0; q < N && !non_empty; ++q) {
+          non_empty = (arg[p].letters >> q & 1U) != 0 && cur_size[q] != 0;
+        }
+        next_size[p] = non_empty ? 1 : 0;
+      } else {
+        std::size_t at = 0;
+        for (int i = 0; i < arg[p].count && at < budget; ++i) {
+          const Piece& pc = arg[p].piece[i];
+          const char* from = pc.param < 0 ? t + pc.start : cur[pc.param];
+          const std::size_t size = pc.param < 0 ? pc.len : cur_size[pc.param];
+          const std::size_t take = std::min(size, budget - at);
+          full_stream_detail::copy_bytes(next[p] + at, from, take);
+          at += take;
+        }
+        next_size[p] = at;
+      }
+      all_empty = all_empty && next_size[p] == 0;
+    }
+    built = true;
+    if (all_empty && !body_moves) {
+      end = StreamEnd::FixedPoint;
+      break;
+    }
+    const std::size_t before = len;
+    if (!emit_call([&](int p) { return next[p]; }, [&](int p) { return next_size[p]; })) {
+      end = StreamEnd::Limit;
+      break;
+    }
+    if (len != before) {
+      idle = 0;
+    } else if (++idle > (1 << N)) {
+      // See idle_level_ends_run: values of commands only.
+      end = StreamEnd::Idle;
+      break;
+    }
+    std::swap(cur, next);
+    std::swap(cur_size, next_size);
+  }
+
+  st->stream_len = len;
+  st->stream_end = end;
+  st->first_call_done = true;
+  st->swap_pending = true;
+  if (built) {
+    // The values of the last call built, as extend_stream leaves them.
+    for (int p = 0; p < N; ++p) {
+      if ((live >> p & 1U) != 0) {
+        st->value[p].assign(next[p], next[p] + next_size[p]);
+      } else {
+        st->value[p].assign(next_size[p], '.');
+      }
+    }
+  }
+}
+
+}  // namespace solver
