@@ -128,7 +128,14 @@ void FixedSearch<N>::innermost() {
     prepare_commands(commands_generation != slots_generation);
     commands_generation = slots_generation;
   }
-  const auto run = [&] { return single ? run_direct() : run_candidate(true); };
+  // Every target is collected by a forward move of its own, so a run with
+  // fewer forward commands than targets (those of its prefix and those the
+  // stream holds for this combination) never clears: it is not run.
+  const auto run = [&] {
+    if (single) return run_direct();
+    if (goes_total >= 0 && goes_total + jj.scount < grid.mappts) return RunEnd::Failed;
+    return run_candidate(true);
+  };
   if (walk == Walk::Worker) {
     do {
       ++runs;

@@ -162,6 +162,23 @@ TEST(FastEngine, StreamOutgrowingItsWindowIsRebuilt) {
   EXPECT_EQ(literal_candidate<1>(g, {"Xr", "X", "s", "s"}, 5000000, 0).steps, 2);
 }
 
+TEST(FastEngine, RunWithJustEnoughForwardCommandsIsRun) {
+  // Three targets in a row above the start and three commands at most: a
+  // clear takes exactly as many forward commands as there are targets.
+  Grid g = testing::open_grid();
+  for (int y = 10; y <= 12; ++y) g.k[13][y] = 'o';
+  g.mappts = 3;
+  Bench<1> b(g, 4, 4, 0);
+  int status = -1;
+  try {
+    b.s->search();
+  } catch (const ProgramExit& e) {
+    status = e.status;
+  }
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(b.h.out.str().find("3steps!! clear!!"), std::string::npos);
+}
+
 struct Searched {
   std::string out;
   int status = -1;  // -1: the search ended without a clear
