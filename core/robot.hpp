@@ -18,7 +18,8 @@ inline constexpr int rvect[4] = {3, 0, 1, 2};
 inline constexpr int lvect[4] = {1, 2, 3, 0};
 
 // Command codes of compiled command strings.
-enum : std::uint8_t { kGo = 0, kRight = 1, kLeft = 2 };
+// A command's code is the number of quarter turns it adds to the heading.
+enum : std::uint8_t { kGo = 0, kRight = 3, kLeft = 1 };
 
 // Robot state of one candidate run.  A search worker owns one.
 //
@@ -111,24 +112,29 @@ struct Robot {
 
   // Runs n commands given as bytes, op[byte] telling the command of each
   // (kGo, kRight, kLeft): the same as the motion operations one by one, with
-  // the robot kept in registers.  A turn adds 3 (right) or 1 (left) to the
-  // heading modulo 4 (the rvect and lvect tables), and a command moves the
-  // robot by its step times "is it kGo", so that turns and moves take the
-  // same path and only walls, targets and gray cells branch off.  Returns
-  // -1 at the first command that stops the run, 0 otherwise.
+  // the robot kept in registers.  A command's code is the quarter turns it
+  // adds to the heading (3 for a right turn, 1 for a left one, as the rvect
+  // and lvect tables), and a command moves the robot by its step times "is
+  // it kGo", so that turns and moves take the same path and only walls,
+  // targets and gray cells branch off.  Returns -1 at the first command that
+  // stops the run, 0 otherwise.
   int run_mapped(const char* cmd, std::size_t n, const std::uint8_t* op) {
+    return goes_left >= 0 ? run_mapped_as<true>(cmd, n, op) : run_mapped_as<false>(cmd, n, op);
+  }
+
+ private:
+  // Counted: goes_left holds the forward commands left in the stream.
+  template <bool Counted>
+  int run_mapped_as(const char* cmd, std::size_t n, const std::uint8_t* op) {
     static constexpr int kStep[4] = {27, -1, -27, 1};  // dx, dy on the flat grid
-    static constexpr int kTurn[3] = {0, 3, 1};         // kGo, kRight, kLeft
     const char* k = &grid->k[0][0];
     const long long* ls = &l[0][0];
     const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : kNoDistances;
     // The forward moves the run can still make: the forward commands left in
-    // the stream when the caller has counted them (goes_left), else all the
-    // commands the step limit leaves.  The run stops when the target bounds
-    // need more; `rest` falls as targets are collected (in arrive).
-    const bool counted = goes_left >= 0;
-    const int every = counted ? 0 : 1;
-    long long left = counted ? goes_left : static_cast<long long>(msteps) - 1 - steps;
+    // the stream when the caller has counted them, else all the commands the
+    // step limit leaves.  The run stops when the target bounds need more;
+    // `rest` falls as targets are collected (in arrive).
+    long long left = Counted ? goes_left : static_cast<long long>(msteps) - 1 - steps;
     long long need = tb != nullptr ? rest : -kNoCap;
     // Each target still to collect takes a forward move of its own.
     long long targets = prune ? grid->mappts - getpts : -kNoCap;
@@ -136,41 +142,58 @@ struct Robot {
     int v = vect;
     int s = steps;
     int rc = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      if (++s >= limit) {
+    std::size_t i = 0;
+    while (i < n) {
+      // The commands the step limit lets begin (steps s + 1 .. limit - 1);
+      // the one after them is refused.  The limit moves only when a target
+      // is collected or a gray cell entered, which leaves the inner loop.
+      const long long can = static_cast<long long>(limit) - 1 - s;
+      if (can <= 0) {
+        ++s;
         rc = -1;
         break;
       }
-      const unsigned c = op[static_cast<unsigned char>(cmd[i])];
-      const int go = c == kGo ? 1 : 0;
-      left -= go | every;
-      v = (v + kTurn[c]) & 3;
-      const int np = pos + (kStep[v] & -go);
-      const char cell = k[np];
-      if (((cell != '.') & (go != 0)) != 0) {
-        if (cell == 'x') continue;
-        if (cell != 'o' || ls[np] < base + lastfail) {
-          // A gray cell or a target to collect: the rules of go_straight.
-          steps = s;
-          vect = v;
-          rc = arrive(np / 27, np % 27, cell);
-          pos = np;
-          if (rc == -1) break;
-          if (tb != nullptr) need = rest;
-          if (prune) targets = grid->mappts - getpts;
-          continue;
+      const std::size_t end =
+          i + static_cast<std::size_t>(std::min(static_cast<long long>(n - i), can));
+      for (; i < end; ++i) {
+        ++s;
+        const unsigned c = op[static_cast<unsigned char>(cmd[i])];
+        const int go = c == kGo ? 1 : 0;
+        if constexpr (Counted) {
+          left -= go;
+        } else {
+          --left;
         }
-        // A target already collected: a plain move.
-      }
-      pos = np;
-      // The bound holds at any command; looking after turns too keeps the
-      // loop free of a test on the command.
-      if (std::max(near[pos] + need, targets) > left) {
-        rc = -1;
-        break;
+        v = (v + static_cast<int>(c)) & 3;
+        const int np = pos + (kStep[v] & -go);
+        const char cell = k[np];
+        if (((cell != '.') & (go != 0)) != 0) {
+          if (cell == 'x') continue;
+          if (cell != 'o' || ls[np] < base + lastfail) {
+            // A gray cell or a target to collect: the rules of go_straight.
+            steps = s;
+            vect = v;
+            rc = arrive(np / 27, np % 27, cell);
+            pos = np;
+            if (rc == -1) goto done;
+            if (tb != nullptr) need = rest;
+            if (prune) targets = grid->mappts - getpts;
+            ++i;
+            break;
+          }
+          // A target already collected: a plain move.
+        }
+        pos = np;
+        // The bound holds at any command; looking after turns too keeps the
+        // loop free of a test on the command.
+        if (std::max(near[pos] + need, targets) > left) {
+          rc = -1;
+          goto done;
+        }
       }
     }
-    if (counted) goes_left = left;
+  done:
+    if constexpr (Counted) goes_left = left;
     steps = s;
     vect = v;
     x = pos / 27;
@@ -178,7 +201,6 @@ struct Robot {
     return rc;
   }
 
- private:
   static constexpr long long kNoCap = 1LL << 62;
   static constexpr std::int32_t kNoDistances[27 * 27] = {};
 

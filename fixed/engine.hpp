@@ -42,7 +42,7 @@ enum class RunEnd {
 using ArgValue = std::vector<char>;
 
 template <int N>
-struct FixedSearch {
+struct alignas(64) FixedSearch {
   static_assert(N >= 1 && N <= 3, "the templates have one to three parameters");
 
   // Slot indices: slot[n - 1] holds template slot [n].
@@ -174,7 +174,8 @@ struct FixedSearch {
     if (st->places) {
       for (char& ch : v) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 1 && b <= st->place_count) ch = "srl"[command[b]];
+        if (b >= 1 && b <= st->place_count)
+          ch = command[b] == kGo ? 's' : command[b] == kRight ? 'r' : 'l';
       }
     }
     return v;
