@@ -251,7 +251,8 @@ struct alignas(64) FixedSearch {
   std::size_t main_places = 1;  // the first place of the main-line arguments
   std::uint64_t commands_generation = 0;
   void complete_stream();
-  long long forward_commands() const;
+  long long forward_commands(std::size_t from, std::size_t to) const;
+  long long function_goes = 0;  // forward commands at the function's places
 
   // What a stream of places depends on, packed: the lengths of the slots
   // (a byte each) and two bits per character of the function's slots

@@ -414,12 +414,12 @@ void FixedSearch<N>::complete_stream() {
   st->stream_full = true;
 }
 
-// The forward commands of a full stream of places for the current
-// candidate.
+// The forward commands of a full stream of places at places from .. to - 1
+// for the current candidate.
 template <int N>
-long long FixedSearch<N>::forward_commands() const {
+long long FixedSearch<N>::forward_commands(std::size_t from, std::size_t to) const {
   long long goes = 0;
-  for (std::size_t p = 1; p <= st->place_count; ++p) {
+  for (std::size_t p = from; p < to; ++p) {
     if (command[p] == kGo) goes += st->occurs[p];
   }
   return goes;
@@ -479,6 +479,7 @@ void FixedSearch<N>::prepare_commands(bool all) {
         }
       }
       main_places = next;
+      function_goes = st->stream_full ? forward_commands(1, main_places) : 0;
     }
     for (int p = 0; p < N; ++p) {
       for (const char ch : slot[kMainArg + p].code) {
@@ -486,7 +487,10 @@ void FixedSearch<N>::prepare_commands(bool all) {
       }
     }
   }
-  goes_total = st->stream_full ? forward_commands() : -1;
+  // Only streams of places are built full.  The function's places, and so
+  // their forward commands, change only with `all`.
+  goes_total =
+      st->stream_full ? function_goes + forward_commands(main_places, st->place_count + 1) : -1;
 }
 
 // One candidate: the main-line prefix, then the stream, built further when
