@@ -1,5 +1,6 @@
 #include "ordered_pass.hpp"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -44,12 +45,22 @@ class WorkerPool {
     taking_part_ = n;
     busy_ = n;
     ++job_;
+    posted_.store(job_, std::memory_order_release);
     job_cv_.notify_all();
   }
 
  private:
   void loop(int index, std::uint64_t seen) {
     for (;;) {
+      // Passes often follow each other within a millisecond, and a thread
+      // woken from sleep may take a good part of one to run again: look for
+      // the next job for a while first, giving way to any thread that has
+      // work (the one preparing the next pass).
+      const auto until = std::chrono::steady_clock::now() + kLookout;
+      while (posted_.load(std::memory_order_acquire) == seen &&
+             std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+      }
       std::function<void(int)> body;
       {
         std::unique_lock<std::mutex> lock(mu_);
@@ -70,6 +81,8 @@ class WorkerPool {
   std::vector<std::thread> threads_;
   std::function<void(int)> body_;
   std::uint64_t job_ = 0;
+  std::atomic<std::uint64_t> posted_{0};  // job_, for threads looking out
+  static constexpr std::chrono::microseconds kLookout{2000};
   int taking_part_ = 0;
   int busy_ = 0;
 };
