@@ -84,13 +84,14 @@ typename FixedSearch<N>::Plan FixedSearch<N>::plan_distribution() {
   const std::uint64_t want = units_per_thread * threads;
   int at = 0;
   while (at < kLast && count_nodes(at, want) < want) ++at;
-  // Between `want` and twice as many units, or units of `most` nodes when
-  // the level has more (a level above the last may have billions).  At the
-  // last level a unit need not be larger than about unit_candidates
-  // candidates.
+  // Between `want` and twice as many units, or units of kMostGroup nodes
+  // when the level has more (a level above the last may have billions).  At
+  // the last level, units of the `enough` combinations counted above shared
+  // among `want` units (counting further would walk the distribution once
+  // more on this thread while the workers wait).
   constexpr std::uint64_t kMostGroup = 64;
-  const std::uint64_t most = at == kLast ? least : kMostGroup;
-  group = std::max<std::uint64_t>(1, count_nodes(at, want * most) / want);
+  group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
+                      : std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
   cut = at;
   return Plan::Pass;
 }
