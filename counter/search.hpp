@@ -57,7 +57,7 @@ struct CounterSearch {
 
   // Distributions with fewer candidates run on one thread: starting the
   // workers would cost more than it saves.  Tests lower it.
-  double parallel_min_candidates = 16384;
+  double parallel_min_candidates = 1024;
   // Test hooks: distributions searched on the workers, those of them whose
   // [3] loops were cut into several units, and those with several triples
   // per unit.
