@@ -272,7 +272,9 @@ struct alignas(64) FixedSearch {
       return static_cast<std::size_t>(h);
     }
   };
-  StreamKey stream_key() const;
+  bool places_key(StreamKey& key) const;
+  void ensure_stream(const StreamKey& key);
+  StreamKey places_now_key;  // the key of the current generation's stream
   // A slot cut into runs of places and parameter letters (full_stream.hpp).
   struct Piece {
     std::int16_t param;  // -1: the places from `start`

@@ -115,12 +115,16 @@ void FixedSearch<N>::innermost() {
   // starts the function's slots again).
   if (places_generation != slots_generation) {
     places_generation = slots_generation;
-    places_now = use_places();
+    places_now = places_key(places_now_key);
   }
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
   if (!single &&
       (!places_now || stream_generation != slots_generation || loaded < 0 || stream_stale)) {
-    ensure_stream(places_now);
+    if (places_now) {
+      ensure_stream(places_now_key);
+    } else {
+      ensure_stream(false);
+    }
     stream_generation = slots_generation;
   }
   if (!single) {

@@ -13,54 +13,53 @@
 namespace solver {
 
 // Whether the current slots run as places: main-line arguments of commands
-// only, few enough characters to number, and slots small enough for the key.
+// only, few enough characters to number, and slots small enough for the
+// key; when they do, `key` is the key of their stream: the lengths of the
+// slots (a byte each) and two bits per character of the function's slots (a
+// command, X, Y or Z).
 template <int N>
-bool FixedSearch<N>::use_places() const {
+bool FixedSearch<N>::places_key(StreamKey& key) const {
   if (main_arguments_hold_letters()) return false;
-  std::size_t count = 0;
-  std::size_t chars = 0;
-  for (int i = 0; i <= N; ++i) {
-    const std::string& code = slot[i].code;
-    if (code.size() > 0xff) return false;
-    for (const char ch : code) {
-      if (!interpreter_detail::is_command(ch) && (ch < 'X' || ch > 'Z')) return false;
-    }
-    chars += code.size();
-    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
-  }
-  if (chars > kKeyChars || slot[kMain].code.size() > 0xff) return false;
-  for (int p = 0; p < N; ++p) {
-    const std::size_t n = slot[kMainArg + p].code.size();
-    if (n > 0xff) return false;
-    count += n;
-  }
-  return count < kPlaces;
-}
-
-// The key of the current slots' stream of places (use_places() holds).
-template <int N>
-typename FixedSearch<N>::StreamKey FixedSearch<N>::stream_key() const {
-  StreamKey key;
+  key = StreamKey{};
   std::uint64_t sizes = 0;
   int shift = 0;
   const auto put_size = [&](std::size_t n) {
     sizes |= static_cast<std::uint64_t>(n) << shift;
     shift += 8;
   };
+  std::size_t count = 0;
   std::size_t bit = 0;
   for (int i = 0; i <= N; ++i) {
     const std::string& code = slot[i].code;
+    if (code.size() > 0xff || bit / 2 + code.size() > kKeyChars) return false;
     put_size(code.size());
     for (const char ch : code) {
-      const std::uint64_t two = interpreter_detail::is_command(ch) ? 0 : 1 + (ch - 'X');
+      std::uint64_t two = 0;
+      if (!interpreter_detail::is_command(ch)) {
+        if (ch < 'X' || ch > 'Z') return false;
+        two = 1 + static_cast<std::uint64_t>(ch - 'X');
+      }
       key.w[1 + bit / 64] |= two << (bit % 64);
       bit += 2;
     }
+    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   }
+  if (slot[kMain].code.size() > 0xff) return false;
   put_size(slot[kMain].code.size());
-  for (int p = 0; p < N; ++p) put_size(slot[kMainArg + p].code.size());
+  for (int p = 0; p < N; ++p) {
+    const std::size_t n = slot[kMainArg + p].code.size();
+    if (n > 0xff) return false;
+    put_size(n);
+    count += n;
+  }
   key.w[0] = sizes;
-  return key;
+  return count < kPlaces;
+}
+
+template <int N>
+bool FixedSearch<N>::use_places() const {
+  StreamKey key;
+  return places_key(key);
 }
 
 // How many streams the cache keeps: a few megabytes' worth (a stream and
@@ -84,9 +83,16 @@ void FixedSearch<N>::ensure_stream(bool with_places) {
     start_stream();
     return;
   }
+  StreamKey key;
+  places_key(key);
+  ensure_stream(key);
+}
+
+// Points `st` at the stream of places with this key.
+template <int N>
+void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   // A cached stream is never stale.
   stream_stale = false;
-  const StreamKey key = stream_key();
   if (loaded >= 0 && cache_key[static_cast<std::size_t>(loaded)] == key) {
     st = cache[static_cast<std::size_t>(loaded)].get();
     return;
