@@ -120,8 +120,8 @@ void FixedSearch<N>::build_full_stream() {
   };
 
   StreamEnd end = StreamEnd::Open;
-  bool first_open = emit_call([&](int p) { return t + main_at[p]; },
-                              [&](int p) { return st->main_args[p].size(); });
+  const bool first_open = emit_call([&](int p) { return t + main_at[p]; },
+                                    [&](int p) { return st->main_args[p].size(); });
   if (!first_open) {
     end = StreamEnd::Limit;
   } else {

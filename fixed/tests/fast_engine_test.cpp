@@ -162,6 +162,18 @@ TEST(FastEngine, StreamOutgrowingItsWindowIsRebuilt) {
   EXPECT_EQ(literal_candidate<1>(g, {"Xr", "X", "s", "s"}, 5000000, 0).steps, 2);
 }
 
+// Runs the whole search: the program's status on a clear, -1 when the
+// search ends without one.
+template <int N>
+int search_status(Bench<N>& b) {
+  try {
+    b.s->search();
+  } catch (const ProgramExit& e) {
+    return e.status;
+  }
+  return -1;
+}
+
 TEST(FastEngine, RunWithJustEnoughForwardCommandsIsRun) {
   // Three targets in a row above the start and three commands at most: a
   // clear takes exactly as many forward commands as there are targets.
@@ -169,13 +181,7 @@ TEST(FastEngine, RunWithJustEnoughForwardCommandsIsRun) {
   for (int y = 10; y <= 12; ++y) g.k[13][y] = 'o';
   g.mappts = 3;
   Bench<1> b(g, 4, 4, 0);
-  int status = -1;
-  try {
-    b.s->search();
-  } catch (const ProgramExit& e) {
-    status = e.status;
-  }
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(search_status(b), 0);
   EXPECT_NE(b.h.out.str().find("3steps!! clear!!"), std::string::npos);
 }
 
@@ -206,11 +212,7 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   b.s->unit_candidates = cutting.unit_candidates;
   b.s->units_per_worker = cutting.units_per_worker;
   b.s->units_per_thread = cutting.units_per_thread;
-  try {
-    b.s->search();
-  } catch (const ProgramExit& e) {
-    r.status = e.status;
-  }
+  r.status = search_status(b);
   r.out = b.h.out.str();
   return r;
 }
