@@ -144,7 +144,8 @@ void OrderedPass::found(Cursor& cur) {
 
 void OrderedPass::run(const std::function<void(Cursor&)>& work,
                       const std::function<bool()>& wants_attention,
-                      const std::function<void(int)>& attend) {
+                      const std::function<void(int)>& attend,
+                      const std::function<bool()>& meanwhile) {
   std::vector<Cursor> cursors(static_cast<std::size_t>(workers_));
   cursors_.clear();
   for (int w = 0; w < workers_; ++w) {
@@ -161,10 +162,26 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
     coord_cv_.notify_all();
   });
   std::exception_ptr failure;
+  bool more = static_cast<bool>(meanwhile);
   {
     std::unique_lock<std::mutex> lock(mu_);
     while (finished_ < workers_) {
-      coord_cv_.wait_for(lock, std::chrono::milliseconds(10));
+      if (more && !failure) {
+        lock.unlock();
+        try {
+          more = meanwhile();
+        } catch (...) {
+          more = false;
+          failure = std::current_exception();
+        }
+        lock.lock();
+        if (failure) {
+          abort_.store(true);
+          update_attention();
+        }
+      } else {
+        coord_cv_.wait_for(lock, std::chrono::milliseconds(10));
+      }
       if (finished_ == workers_ || failure) continue;
       lock.unlock();
       const bool attend_now = wants_attention();

@@ -70,9 +70,13 @@ class OrderedPass {
   // says yes, the workers are parked and `attend` is called with the index
   // of the parked worker holding the earliest unit (or -1 when none is
   // parked).  An exception from `attend` stops the workers and is rethrown
-  // once they have ended.
+  // once they have ended.  `meanwhile`, when given, is work of the
+  // coordinator's own done while the workers run: it is called again and
+  // again (the keyboard asked between calls) until it returns false or the
+  // workers have all finished.
   void run(const std::function<void(Cursor&)>& work, const std::function<bool()>& wants_attention,
-           const std::function<void(int)>& attend);
+           const std::function<void(int)>& attend,
+           const std::function<bool()>& meanwhile = nullptr);
 
   // After run: the earliest unit with a clear and the worker that found it.
   std::uint64_t best_unit() const { return best_.load(); }

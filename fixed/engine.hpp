@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -117,8 +118,28 @@ struct alignas(64) FixedSearch {
   // only by the worker that runs them.
   std::uint64_t units_per_thread = 32;
   enum class Plan { Serial, Pass, Batch };
-  Plan plan_distribution();
+  // A distribution with its plan: the cut level and unit size of a pass of
+  // its own, or about how many candidates it adds to a batch.
+  struct Planned {
+    std::array<code_parts, kSlots> slots;
+    Plan plan = Plan::Serial;
+    int cut = 0;
+    std::uint64_t group = 1;
+    std::uint64_t candidates = 0;
+  };
+  Planned plan_distribution();
   void parallel_pass();
+  // The distributions of a parallel search are planned ahead by `planner`,
+  // a search object of the coordinator's own, while the workers run the
+  // pass before them (planning walks the odometer's outer levels).
+  std::unique_ptr<FixedSearch> planner;
+  std::deque<Planned> planned;
+  bool planner_started = false;
+  bool planner_done = false;
+  bool plan_next();
+  bool plan_ahead();
+  bool next_planned(Planned& d);
+  void search_in_parallel();
   // Small distributions waiting to run as one pass, and about how many
   // candidates they hold; a batch runs once it holds batch_units passes'
   // worth.

@@ -62,14 +62,13 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
   return nodes;
 }
 
-// How the current distribution runs: on this thread (one thread, or the
-// distribution holding a resumption start), as a parallel pass of its own
-// (choosing the cut level and the unit size), or, when it is small, in a
-// batch with the small distributions that follow it (its candidates are then
-// added to batch_candidates).
+// How the current distribution runs (a parallel search, without a
+// resumption start): as a parallel pass of its own, with the cut level and
+// the unit size chosen, or, when it is small, in a batch with the small
+// distributions that follow it.
 template <int N>
-typename FixedSearch<N>::Plan FixedSearch<N>::plan_distribution() {
-  if (c.threads <= 1 || lim.restart == 1) return Plan::Serial;
+typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
+  Planned d;
   const auto threads = static_cast<std::uint64_t>(c.threads);
   // Combinations of the outer slots that make about unit_candidates
   // candidates; a pass needs units_per_worker of them per worker.
@@ -78,22 +77,66 @@ typename FixedSearch<N>::Plan FixedSearch<N>::plan_distribution() {
   constexpr int kLast = kSlots - 2;
   const std::uint64_t combinations = count_nodes(kLast, enough);
   if (combinations < enough) {
-    batch_candidates += combinations * prefixes();
-    return Plan::Batch;
+    d.plan = Plan::Batch;
+    d.candidates = combinations * prefixes();
+  } else {
+    const std::uint64_t want = units_per_thread * threads;
+    int at = 0;
+    while (at < kLast && count_nodes(at, want) < want) ++at;
+    // Between `want` and twice as many units, or units of kMostGroup nodes
+    // when the level has more (a level above the last may have billions).
+    // At the last level, units of the `enough` combinations counted above
+    // shared among `want` units (counting further would only cost time).
+    constexpr std::uint64_t kMostGroup = 64;
+    d.plan = Plan::Pass;
+    d.cut = at;
+    d.group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
+                          : std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
   }
-  const std::uint64_t want = units_per_thread * threads;
-  int at = 0;
-  while (at < kLast && count_nodes(at, want) < want) ++at;
-  // Between `want` and twice as many units, or units of kMostGroup nodes
-  // when the level has more (a level above the last may have billions).  At
-  // the last level, units of the `enough` combinations counted above shared
-  // among `want` units (counting further would walk the distribution once
-  // more on this thread while the workers wait).
-  constexpr std::uint64_t kMostGroup = 64;
-  group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
-                      : std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
-  cut = at;
-  return Plan::Pass;
+  d.slots = slot;
+  return d;
+}
+
+// The planner's step: plans the next distribution of the search in order,
+// if any is left.
+template <int N>
+bool FixedSearch<N>::plan_next() {
+  if (planner_done) return false;
+  for (;;) {
+    if (planner_started && get_newlength() == -1) {
+      planner_done = true;
+      return false;
+    }
+    planner_started = true;
+    if (lenhantei() != -1) break;
+  }
+  planned.push_back(plan_distribution());
+  return true;
+}
+
+// Plans on ahead while a pass runs: up to the next distribution with a pass
+// of its own, or a batch's worth of small ones.  False once nothing more is
+// worth planning now.
+template <int N>
+bool FixedSearch<N>::plan_ahead() {
+  FixedSearch& p = *planner;
+  std::uint64_t small = 0;
+  for (const Planned& d : p.planned) {
+    if (d.plan == Plan::Pass) return false;
+    small += d.candidates;
+  }
+  if (small >= batch_limit()) return false;
+  return p.plan_next();
+}
+
+// The next distribution of the search and its plan; false after the last.
+template <int N>
+bool FixedSearch<N>::next_planned(Planned& d) {
+  FixedSearch& p = *planner;
+  if (p.planned.empty() && !p.plan_next()) return false;
+  d = std::move(p.planned.front());
+  p.planned.pop_front();
+  return true;
 }
 
 // Workers ready for a pass: the search's state copied, the streams shared in
@@ -162,7 +205,8 @@ void FixedSearch<N>::run_pass(OrderedPass& ordered, const Work& work, const Reac
         slot = w.slot;
         on_key(
             c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
-      });
+      },
+      [this] { return planner && plan_ahead(); });
 }
 
 template <int N>

@@ -21,30 +21,56 @@ void FixedSearch<N>::search() {
   // candidate clears first and its step count stay the same.
   robot.prune = true;
   c.keys.start();
-  for (;;) {
-    if (lenhantei() != -1) {
-      const Plan plan = plan_distribution();
-      if (plan == Plan::Batch) {
-        batch.push_back(slot);
-        if (batch_candidates >= batch_limit()) run_batch();
-      } else {
-        run_batch();
+  if (c.threads > 1) {
+    search_in_parallel();
+  } else {
+    for (;;) {
+      if (lenhantei() != -1) {
         print_length();
-        if (plan == Plan::Pass) {
-          parallel_pass();
-        } else {
-          getnewj();
-        }
+        getnewj();
       }
+      if (get_newlength() == -1) break;
     }
-    if (get_newlength() == -1) break;
   }
-  run_batch();
   c.keys.stop();
   record_stats(c, simulated, runs, robot);
   if (c.stats != nullptr) c.stats->commands += worker_commands;
   printtime(c, grid, lim);
   c.out << "search_end\n" << std::endl;
+}
+
+// The distributions in order, as the planner plans them: a distribution
+// holding a resumption start on this thread, then passes and batches.
+template <int N>
+void FixedSearch<N>::search_in_parallel() {
+  planner = std::make_unique<FixedSearch>(c, grid, lim);
+  FixedSearch& p = *planner;
+  p.lim.restart = 0;
+  p.slot = slot;
+  p.fixlen = fixlen;
+  p.unit_candidates = unit_candidates;
+  p.units_per_worker = units_per_worker;
+  p.units_per_thread = units_per_thread;
+  Planned d;
+  while (next_planned(d)) {
+    if (d.plan == Plan::Batch && lim.restart != 1) {
+      batch.push_back(d.slots);
+      batch_candidates += d.candidates;
+      if (batch_candidates >= batch_limit()) run_batch();
+      continue;
+    }
+    run_batch();
+    slot = d.slots;
+    print_length();
+    if (lim.restart == 1) {
+      getnewj();
+    } else {
+      cut = d.cut;
+      group = d.group;
+      parallel_pass();
+    }
+  }
+  run_batch();
 }
 
 }  // namespace solver
