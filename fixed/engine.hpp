@@ -242,6 +242,9 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
   struct StreamState {
     std::vector<char> stream;  // stream_len bytes in use
+    // A stream another worker of the pass built, read where it lies
+    // instead of `stream` (null for a stream of this worker's own).
+    const char* outside = nullptr;
     std::size_t stream_len = 0;
     std::size_t stream_base = 0;
     std::size_t room = 0;
@@ -355,6 +358,9 @@ struct alignas(64) FixedSearch {
   bool places_now = false;
   bool use_places() const;
   std::size_t emitted() const { return st->stream_base + st->stream_len; }
+  const char* stream_bytes() const {
+    return st->outside != nullptr ? st->outside : st->stream.data();
+  }
   void extend_stream();
   template <typename Bound>
   int run_body(const Bound& bound);

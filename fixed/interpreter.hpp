@@ -362,6 +362,7 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
 // it (refused or not).
 template <int N>
 void FixedSearch<N>::start_stream() {
+  st->outside = nullptr;
   st->stream_len = 0;
   st->stream_base = 0;
   const auto prefix = static_cast<long long>(slot[kMain].code.size());
@@ -505,7 +506,7 @@ RunEnd FixedSearch<N>::run_candidate(bool prepared) {
   robot.goes_left = goes_total;
   std::size_t i = 0;
   for (;;) {
-    if (robot.run_mapped(st->stream.data() + i, st->stream_len - i, command.data()) == -1) {
+    if (robot.run_mapped(stream_bytes() + i, st->stream_len - i, command.data()) == -1) {
       return run_end();
     }
     i = st->stream_len;

@@ -154,6 +154,11 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
   for (const std::unique_ptr<FixedSearch>& worker : workers) {
     FixedSearch& w = *worker;
     w.arena.reset();
+    // Cached streams may be views of the last pass's shared ones (and are
+    // of other lengths anyway).
+    w.cache_index.clear();
+    w.loaded = -1;
+    w.stream_stale = true;
     w.slot = slot;
     w.lim = lim;
     w.robot.prune = robot.prune;

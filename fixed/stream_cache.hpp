@@ -109,7 +109,10 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
     cache_key.emplace_back();
   } else {
     at = next_victim++ % cache.size();
-    cache_index.erase(cache_key[at]);
+    // The index may have been emptied since (a new pass).
+    if (const auto it = cache_index.find(cache_key[at]);
+        it != cache_index.end() && it->second == at)
+      cache_index.erase(it);
   }
   cache_key[at] = key;
   cache_index.emplace(key, at);
@@ -123,13 +126,14 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   }
 }
 
-// Copies the stream another worker of the pass has built, if any.
+// Takes the stream another worker of the pass has built, if any: it is read
+// where it lies, which stays valid until the pass ends.
 template <int N>
 bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   if (shared == nullptr) return false;
   const SharedStream* e = shared->find(key);
   if (e == nullptr) return false;
-  st->stream.assign(e->bytes(), e->bytes() + e->len);
+  st->outside = e->bytes();
   st->stream_len = e->len;
   st->stream_base = 0;
   st->room = e->room;

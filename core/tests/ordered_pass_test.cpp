@@ -98,5 +98,46 @@ TEST(OrderedPass, AnExceptionWhileAttendingStopsEveryWorker) {
   EXPECT_EQ(s.done[s.units - 1].load(), 0);
 }
 
+// The coordinator's own work while the workers run: done step by step until
+// it says it is finished, never after the workers have all ended, the
+// keyboard still asked between steps; a failure in it stops the workers and
+// comes out of run.
+TEST(OrderedPass, TheCoordinatorWorksMeanwhileAndStillWatchesTheKeyboard) {
+  Synthetic s;
+  s.per_unit = 100;
+  s.spin_per_candidate = 2000;
+  int steps = 0;
+  int asks = 0;
+  int asks_before_done = -1;
+  bool workers_running = true;
+  OrderedPass pass(2);
+  pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); },
+           [&] {
+             ++asks;
+             return false;
+           },
+           [](int) {},
+           [&] {
+             // Every unit done would mean the workers had finished.
+             workers_running = workers_running && s.done[s.units - 1].load() == 0;
+             if (++steps < 5) return true;
+             asks_before_done = asks;
+             return false;
+           });
+  EXPECT_EQ(steps, 5);
+  EXPECT_TRUE(workers_running);
+  EXPECT_GE(asks_before_done, 4);
+  EXPECT_EQ(pass.candidates_run(), 400u * 100);
+
+  Synthetic t;
+  t.per_unit = 2000;
+  OrderedPass failing(2);
+  EXPECT_THROW(
+      failing.run([&](OrderedPass::Cursor& c) { t.work(failing, c); }, [] { return false; },
+                  [](int) {}, []() -> bool { throw std::runtime_error("no memory"); }),
+      std::runtime_error);
+  EXPECT_EQ(t.done[t.units - 1].load(), 0);
+}
+
 }  // namespace
 }  // namespace solver
