@@ -18,11 +18,11 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "console.hpp"
 #include "grid.hpp"
+#include "key_index.hpp"
 #include "limits.hpp"
 #include "ordered_pass.hpp"
 #include "robot.hpp"
@@ -128,6 +128,9 @@ struct alignas(64) FixedSearch {
     std::uint64_t candidates = 0;
   };
   Planned plan_distribution();
+  // Combinations of the first call's arguments that reach the main-line
+  // prefix, for the function's slots as they stand.
+  std::uint64_t first_call_arguments() const;
   void parallel_pass();
   // The distributions of a parallel search are planned ahead by `planner`,
   // a search object of the coordinator's own, while the workers run the
@@ -345,7 +348,8 @@ struct alignas(64) FixedSearch {
   StreamState* st = &own;
   std::vector<std::unique_ptr<StreamState>> cache;
   std::vector<StreamKey> cache_key;
-  std::unordered_map<StreamKey, std::size_t, StreamKeyHash> cache_index;
+  static constexpr std::size_t kMostCached = 1024;
+  KeyIndex<StreamKey, StreamKeyHash, kMostCached> cache_index;
   std::size_t next_victim = 0;
   int loaded = -1;
   bool stream_stale = true;

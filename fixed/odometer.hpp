@@ -63,8 +63,15 @@ void FixedSearch<N>::level() {
       // The function's slots decide the stream of places.
       if constexpr (K <= N) ++slots_generation;
       if (judge<K>() != -1) {
-        // A node of the level that makes the units of a parallel pass.
-        if (K != cut || enter_node()) level<K + 1>();
+        if (K == N && walk == Walk::Count && cut == kSlots - 2) {
+          // Counting the last outer level: its nodes below this one follow
+          // from the lengths and a judgement on the whole combination.
+          nodes += first_call_arguments();
+          if (nodes >= count_limit) stop_walk = true;
+        } else if (K != cut || enter_node()) {
+          // A node of the level that makes the units of a parallel pass.
+          level<K + 1>();
+        }
         if (stop_walk) return;
       }
     } while (step<K>(p) != -1);

@@ -25,27 +25,76 @@
 
 namespace solver {
 
-// Main-line fragments of the prefix's length: fragments over s, r, l without
-// the turn runs rr, rl, lr or lll (at most unit_candidates are told apart).
-// Only the size of the units depends on it.
+namespace parallel_detail {
+
+// Counts of combinations stop growing here.
+inline constexpr std::uint64_t kMost = std::uint64_t{1} << 63;
+
+// Fragments of `length` characters over s, r, l without the turn runs rr,
+// rl, lr or lll (counts beyond kMost are held there).
+inline std::uint64_t fragments(int length) {
+  const auto add = [](std::uint64_t x, std::uint64_t y) { return x + y < kMost ? x + y : kMost; };
+  // Fragments ending in s (or empty), r, l after a non-l, ll.
+  std::uint64_t end_s = 1, end_r = 0, end_l = 0, end_ll = 0;
+  for (int i = 0; i < length; ++i) {
+    const std::uint64_t s = add(add(end_s, end_r), add(end_l, end_ll));
+    end_ll = end_l;
+    end_r = end_l = end_s;
+    end_s = s;
+  }
+  return add(add(end_s, end_r), add(end_l, end_ll));
+}
+
+}  // namespace parallel_detail
+
+// Main-line fragments of the prefix's length (at most unit_candidates are
+// told apart).  Only the size of the units depends on it.
 template <int N>
 std::uint64_t FixedSearch<N>::prefixes() const {
   const code_parts& jj = slot[kMain];
   if (jj.fixed == 1) return 1;
-  // Fragments ending in s (or empty), r, l after a non-l, ll.
-  std::uint64_t end_s = 1, end_r = 0, end_l = 0, end_ll = 0;
-  for (int i = 0; i < jj.length; ++i) {
-    const std::uint64_t s = end_s + end_r + end_l + end_ll;
-    const std::uint64_t r = end_s;
-    const std::uint64_t l = end_s;
-    const std::uint64_t ll = end_l;
-    const std::uint64_t cap = unit_candidates;
-    end_s = std::min(s, cap);
-    end_r = std::min(r, cap);
-    end_l = std::min(l, cap);
-    end_ll = std::min(ll, cap);
+  return std::min(parallel_detail::fragments(jj.length), unit_candidates);
+}
+
+// The combinations of the first call's arguments that the judgement at the
+// last of them lets through, for the function's slots as they stand: every
+// argument takes each fragment of its length (a fixed one its own), and the
+// judgement asks for some "s" and some turn outside the main-line prefix.
+// Counted by inclusion and exclusion: all, less those without "s" when the
+// function's slots have none, less those without turns when they have
+// none, plus those with neither when both are missing.
+template <int N>
+std::uint64_t FixedSearch<N>::first_call_arguments() const {
+  bool any_s = false;
+  bool any_turn = false;
+  for (int i = 0; i <= N; ++i) {
+    any_s = any_s || slot[i].scount != 0;
+    any_turn = any_turn || slot[i].turncount != 0;
   }
-  return std::min(end_s + end_r + end_l + end_ll, unit_candidates);
+  using parallel_detail::kMost;
+  std::uint64_t all = 1, without_s = 1, without_turns = 1, neither = 1;
+  for (int p = 0; p < N; ++p) {
+    const code_parts& a = slot[kMainArg + p];
+    const bool fixed = a.fixed == 1;
+    const std::uint64_t n = fixed ? 1 : parallel_detail::fragments(a.length);
+    all = n != 0 && all > kMost / n ? kMost : all * n;
+    // Without s: "", "r", "l", "ll"; without turns: all "s".
+    const std::uint64_t no_s = fixed ? (a.scount == 0 ? 1 : 0)
+                                     : (a.length == 0   ? 1
+                                        : a.length == 1 ? 2
+                                                        : a.length == 2);
+    const std::uint64_t no_turn = fixed ? (a.turncount == 0 ? 1 : 0) : 1;
+    const std::uint64_t none = fixed ? (a.scount == 0 && a.turncount == 0 ? 1 : 0) : a.length == 0;
+    without_s *= no_s;
+    without_turns *= no_turn;
+    neither *= none;
+  }
+  if (all == kMost) return kMost;
+  std::uint64_t n = all;
+  if (!any_s) n -= without_s;
+  if (!any_turn) n -= without_turns;
+  if (!any_s && !any_turn) n += neither;
+  return n;
 }
 
 // Nodes of level `at` up to `limit`, walking the levels above it.

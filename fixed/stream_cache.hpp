@@ -68,7 +68,7 @@ template <int N>
 std::size_t FixedSearch<N>::cache_limit() const {
   constexpr std::size_t kCacheBytes = std::size_t{16} << 20;
   const std::size_t per_stream = 8 * (static_cast<std::size_t>(std::max(robot.msteps, 1)) + 64);
-  return std::clamp<std::size_t>(kCacheBytes / per_stream, 16, 1024);
+  return std::clamp<std::size_t>(kCacheBytes / per_stream, 16, kMostCached);
 }
 
 // Points `st` at the stream of the current slots (`with_places`: as
@@ -97,9 +97,9 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
     st = cache[static_cast<std::size_t>(loaded)].get();
     return;
   }
-  if (const auto it = cache_index.find(key); it != cache_index.end()) {
-    loaded = static_cast<int>(it->second);
-    st = cache[it->second].get();
+  if (const int at = cache_index.find(key, cache_key); at >= 0) {
+    loaded = at;
+    st = cache[static_cast<std::size_t>(at)].get();
     return;
   }
   std::size_t at = 0;
@@ -110,12 +110,10 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   } else {
     at = next_victim++ % cache.size();
     // The index may have been emptied since (a new pass).
-    if (const auto it = cache_index.find(cache_key[at]);
-        it != cache_index.end() && it->second == at)
-      cache_index.erase(it);
+    cache_index.drop(cache_key[at], static_cast<int>(at), cache_key);
   }
   cache_key[at] = key;
-  cache_index.emplace(key, at);
+  cache_index.add(key, static_cast<int>(at));
   loaded = static_cast<int>(at);
   std::unique_ptr<StreamState>& entry = cache[at];
   if (!entry) entry = std::make_unique<StreamState>();

@@ -181,6 +181,62 @@ TEST(ClosingJudgement, NeedsAStepAndATurnOutsideTheMainLine) {
   EXPECT_EQ(judge<1>(Judge::Closing, {"X", "s", "", "r"}), kPass);
 }
 
+// The combinations of the first call's arguments that the closing judgement
+// lets through, as the planner of a parallel search counts them without
+// walking, against a walk of every combination: for function slots with
+// and without steps and turns, every length of the arguments up to 3, and
+// fixed arguments.
+template <int N>
+std::uint64_t walked_first_call_arguments(FixedSearch<N>& s) {
+  std::uint64_t n = 0;
+  const auto walk = [&](const auto& self, int p) -> void {
+    if (p == N) {
+      n += s.closing_hantei() != -1 ? 1 : 0;
+      return;
+    }
+    code_parts& a = s.slot[FixedSearch<N>::kMainArg + p];
+    getsss(a);
+    do {
+      self(self, p + 1);
+    } while (getnew0(a) != -1);
+  };
+  walk(walk, 0);
+  return n;
+}
+
+template <int N>
+void first_call_arguments_are_counted_as_walked() {
+  const List functions[] = {{"sX", "r"}, {"sX", "X"}, {"lX", "X"}, {"X", "X"}};
+  const List fixed[] = {{}, {""}, {"s"}, {"r"}, {"sl"}};
+  for (const List& fn : functions) {
+    for (const List& fix : fixed) {
+      for (int lengths = 0; lengths < (1 << (2 * N)); ++lengths) {
+        Bench<N> b;
+        for (int i = 0; i <= N; ++i) b.s->slot[i] = part(i < 2 ? fn[i] : "Y");
+        for (int p = 0; p < N; ++p) {
+          code_parts& a = b.s->slot[FixedSearch<N>::kMainArg + p];
+          if (p == 0 && !fix.empty()) {
+            a = part(fix[0]);
+            a.fixed = 1;
+          } else {
+            a.length = lengths >> (2 * p) & 3;
+          }
+        }
+        const std::uint64_t counted = b.s->first_call_arguments();
+        EXPECT_EQ(counted, walked_first_call_arguments(*b.s))
+            << N << " " << fn[0] << "," << fn[1] << " fixed " << fix.size() << " lengths "
+            << lengths;
+      }
+    }
+  }
+}
+
+TEST(ClosingJudgement, FirstCallArgumentsCountedWithoutWalking) {
+  first_call_arguments_are_counted_as_walked<3>();
+  first_call_arguments_are_counted_as_walked<2>();
+  first_call_arguments_are_counted_as_walked<1>();
+}
+
 // The whole odometer, counted through the candidate hook on maps that no
 // candidate can clear (every run fails on its first command).
 TEST(Odometer, WorkedExampleOfSolver3) {

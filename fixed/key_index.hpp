@@ -1,0 +1,67 @@
+// Where a key sits in an array of keys the caller holds, found by hashing:
+// open addressing with linear probing over a fixed table of twice the most
+// keys, so that finding, adding and dropping a key allocate nothing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace solver {
+
+template <typename Key, typename Hash, std::size_t kMost>
+class KeyIndex {
+ public:
+  KeyIndex() { clear(); }
+
+  // The position of `key` in `keys`, or -1.
+  int find(const Key& key, const std::vector<Key>& keys) const {
+    for (std::size_t i = home(key);; i = (i + 1) & kMask) {
+      const int at = table_[i];
+      if (at < 0) return -1;
+      if (keys[static_cast<std::size_t>(at)] == key) return at;
+    }
+  }
+
+  // Records that `key` sits at `at`; at most kMost keys at a time.
+  void add(const Key& key, int at) {
+    std::size_t i = home(key);
+    while (table_[i] >= 0) i = (i + 1) & kMask;
+    table_[i] = at;
+  }
+
+  // Forgets position `at`, where `key` sat, if it is recorded.  Later
+  // entries of its run move back, so that no search stops short of them.
+  void drop(const Key& key, int at, const std::vector<Key>& keys) {
+    std::size_t i = home(key);
+    while (table_[i] != at) {
+      if (table_[i] < 0) return;
+      i = (i + 1) & kMask;
+    }
+    for (std::size_t j = (i + 1) & kMask; table_[j] >= 0; j = (j + 1) & kMask) {
+      // An entry may fill the hole unless its home lies cyclically in
+      // (i, j].
+      const std::size_t h = home(keys[static_cast<std::size_t>(table_[j])]);
+      const bool stays = i < j ? (h > i && h <= j) : (h > i || h <= j);
+      if (stays) continue;
+      table_[i] = table_[j];
+      i = j;
+    }
+    table_[i] = -1;
+  }
+
+  void clear() { table_.fill(-1); }
+
+ private:
+  static constexpr std::size_t kSize = [] {
+    std::size_t n = 16;
+    while (n < 2 * kMost) n *= 2;
+    return n;
+  }();
+  static constexpr std::size_t kMask = kSize - 1;
+  static std::size_t home(const Key& key) { return Hash{}(key)&kMask; }
+  std::array<std::int32_t, kSize> table_;
+};
+
+}  // namespace solver
