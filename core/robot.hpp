@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "grid.hpp"
@@ -17,9 +18,10 @@ inline constexpr int dy[4] = {0, -1, 0, 1};
 inline constexpr int rvect[4] = {3, 0, 1, 2};
 inline constexpr int lvect[4] = {1, 2, 3, 0};
 
-// Command codes of compiled command strings.
-// A command's code is the number of quarter turns it adds to the heading.
-enum : std::uint8_t { kGo = 0, kRight = 3, kLeft = 1 };
+// Command codes of compiled command strings.  A code modulo 4 is the
+// number of quarter turns the command adds to the heading; only a forward
+// move's code has bit 2 set.
+enum : std::uint8_t { kGo = 4, kRight = 3, kLeft = 1 };
 
 // Robot state of one candidate run.  A search worker owns one.
 //
@@ -49,6 +51,11 @@ struct Robot {
 
   // When each target was last collected, as `base` + step, so that a reset
   // need not clear the grid: values of earlier runs all lie below `base`.
+  // The other cells hold kFloor (a floor cell, never to collect) or kOther
+  // (a wall or a gray cell, always to look at), so that a move reads one
+  // value to know whether it only moves (see run_mapped).
+  static constexpr long long kFloor = std::numeric_limits<long long>::max();
+  static constexpr long long kOther = std::numeric_limits<long long>::min();
   long long l[27][27] = {};
   long long base = 0;
   // Forward commands the rest of the run holds, when the caller knows them
@@ -57,14 +64,22 @@ struct Robot {
   // Commands begun by the runs before the current one.
   std::uint64_t commands = 0;
 
+  // The grid must not change while it is bound.
   void bind(const Grid& g, int step_limit, int gray_limit) {
     grid = &g;
     msteps = step_limit;
     mlastfail = gray_limit;
+    for (int cx = 0; cx < 27; ++cx) {
+      for (int cy = 0; cy < 27; ++cy) {
+        const char cell = g.k[cx][cy];
+        l[cx][cy] = cell == '.' ? kFloor : cell == 'o' ? 0 : kOther;
+      }
+    }
   }
 
   // Step at which the target at (cx, cy) was collected in this run, 0 if not.
   int collected_at(int cx, int cy) const {
+    if (grid == nullptr || grid->k[cx][cy] != 'o') return 0;
     return l[cx][cy] > base ? static_cast<int>(l[cx][cy] - base) : 0;
   }
 
@@ -112,12 +127,12 @@ struct Robot {
 
   // Runs n commands given as bytes, op[byte] telling the command of each
   // (kGo, kRight, kLeft): the same as the motion operations one by one, with
-  // the robot kept in registers.  A command's code is the quarter turns it
-  // adds to the heading (3 for a right turn, 1 for a left one, as the rvect
-  // and lvect tables), and a command moves the robot by its step times "is
-  // it kGo", so that turns and moves take the same path and only walls,
-  // targets and gray cells branch off.  Returns -1 at the first command that
-  // stops the run, 0 otherwise.
+  // the robot kept in registers.  A command's code modulo 4 is the quarter
+  // turns it adds to the heading (3 for a right turn, 1 for a left one, as
+  // the rvect and lvect tables, 0 for a move), and a command moves the robot
+  // by its step times its bit 2, so that turns and moves take the same path
+  // and only walls, targets and gray cells branch off.  Returns -1 at the
+  // first command that stops the run, 0 otherwise.
   int run_mapped(const char* cmd, std::size_t n, const std::uint8_t* op) {
     return goes_left >= 0 ? run_mapped_as<true>(cmd, n, op) : run_mapped_as<false>(cmd, n, op);
   }
@@ -144,6 +159,9 @@ struct Robot {
     int rc = 0;
     std::size_t i = 0;
     while (i < n) {
+      // Targets collected since the last gray cell hold at least `fresh`;
+      // floor cells hold more, walls and gray cells less.
+      const long long fresh = base + lastfail;
       // The commands the step limit lets begin (steps s + 1 .. limit - 1);
       // the one after them is refused.  The limit moves only when a target
       // is collected or a gray cell entered, which leaves the inner loop.
@@ -158,7 +176,7 @@ struct Robot {
       for (; i < end; ++i) {
         ++s;
         const unsigned c = op[static_cast<unsigned char>(cmd[i])];
-        const int go = c == kGo ? 1 : 0;
+        const int go = static_cast<int>(c >> 2);
         if constexpr (Counted) {
           left -= go;
         } else {
@@ -166,23 +184,21 @@ struct Robot {
         }
         v = (v + static_cast<int>(c)) & 3;
         const int np = pos + (kStep[v] & -go);
-        const char cell = k[np];
-        if (((cell != '.') & (go != 0)) != 0) {
+        if (((ls[np] < fresh) & (go != 0)) != 0) {
+          const char cell = k[np];
           if (cell == 'x') continue;
-          if (cell != 'o' || ls[np] < base + lastfail) {
-            // A gray cell or a target to collect: the rules of go_straight.
-            steps = s;
-            vect = v;
-            rc = arrive(np / 27, np % 27, cell);
-            pos = np;
-            if (rc == -1) goto done;
-            if (tb != nullptr) need = rest;
-            if (prune) targets = grid->mappts - getpts;
-            ++i;
-            break;
-          }
-          // A target already collected: a plain move.
+          // A gray cell or a target to collect: the rules of go_straight.
+          steps = s;
+          vect = v;
+          rc = arrive(np / 27, np % 27, cell);
+          pos = np;
+          if (rc == -1) goto done;
+          if (tb != nullptr) need = rest;
+          if (prune) targets = grid->mappts - getpts;
+          ++i;
+          break;
         }
+        // A floor cell or a target already collected: a plain move.
         pos = np;
         // The bound holds at any command; looking after turns too keeps the
         // loop free of a test on the command.
