@@ -117,12 +117,12 @@ struct alignas(64) FixedSearch {
   // units_per_thread nodes per worker, so that the levels below are walked
   // only by the worker that runs them.
   std::uint64_t units_per_thread = 32;
-  enum class Plan { Serial, Pass, Batch };
+  enum class Plan { Pass, Batch };
   // A distribution with its plan: the cut level and unit size of a pass of
   // its own, or about how many candidates it adds to a batch.
   struct Planned {
     std::array<code_parts, kSlots> slots;
-    Plan plan = Plan::Serial;
+    Plan plan = Plan::Batch;
     int cut = 0;
     std::uint64_t group = 1;
     std::uint64_t candidates = 0;
