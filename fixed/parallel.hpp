@@ -14,7 +14,10 @@
 // call for) are walked and built by one worker only.
 //
 // Distributions too small to spread are gathered into batches, run as one
-// pass whose units are whole distributions.
+// pass whose units are whole distributions.  Which way a distribution runs,
+// and where its units are cut, is decided by counting walks of its outer
+// levels; the coordinator makes them for the distributions ahead while the
+// workers run a pass, so that the workers never wait for them.
 #pragma once
 
 #include <algorithm>
