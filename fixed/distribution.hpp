@@ -85,6 +85,17 @@ int FixedSearch<N>::get_newlength() {
   }
 }
 
+// Steps to the next distribution the fixed slots allow (the first one
+// itself until `started`); false after the last.
+template <int N>
+bool FixedSearch<N>::next_distribution(bool& started) {
+  for (;;) {
+    if (started && get_newlength() == -1) return false;
+    started = true;
+    if (lenhantei() != -1) return true;
+  }
+}
+
 template <int N>
 int FixedSearch<N>::lenhantei() const {
   for (int i = 0; i < kSlots; ++i) {

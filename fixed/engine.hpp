@@ -92,6 +92,7 @@ struct alignas(64) FixedSearch {
   // Length distribution (distribution.hpp).
   void get_firstlength();
   int get_newlength();
+  bool next_distribution(bool& started);
   int lenhantei() const;
   bool valid_distribution() const;
   void print_length();

@@ -154,13 +154,9 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
 template <int N>
 bool FixedSearch<N>::plan_next() {
   if (planner_done) return false;
-  for (;;) {
-    if (planner_started && get_newlength() == -1) {
-      planner_done = true;
-      return false;
-    }
-    planner_started = true;
-    if (lenhantei() != -1) break;
+  if (!next_distribution(planner_started)) {
+    planner_done = true;
+    return false;
   }
   planned.push_back(plan_distribution());
   return true;

@@ -24,12 +24,10 @@ void FixedSearch<N>::search() {
   if (c.threads > 1) {
     search_in_parallel();
   } else {
-    for (;;) {
-      if (lenhantei() != -1) {
-        print_length();
-        getnewj();
-      }
-      if (get_newlength() == -1) break;
+    bool started = false;
+    while (next_distribution(started)) {
+      print_length();
+      getnewj();
     }
   }
   c.keys.stop();
