@@ -27,12 +27,13 @@ std::uint64_t fnv(std::uint64_t h, const std::string& s) {
 
 }  // namespace
 
-Outcome run_case(const BenchCase& bc, int threads) {
+Outcome run_case(const BenchCase& bc, int threads, bool literal) {
   std::istringstream in(bc.dialogue);
   std::ostringstream out;
   Keyboard keys;  // no terminal: no key is ever pressed
   Console c{in, out, keys, Encoding::Utf8};
   c.threads = threads;
+  c.literal = literal;
   Outcome o;
   c.stats = &o.stats;
   const auto t0 = std::chrono::steady_clock::now();

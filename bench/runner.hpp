@@ -16,8 +16,9 @@ struct Outcome {
   double seconds = 0;
 };
 
-// Runs the case's dialogue through its program with no terminal attached.
-Outcome run_case(const BenchCase& bc, int threads);
+// Runs the case's dialogue through its program with no terminal attached;
+// `literal`: a fixed-template search runs on the literal interpreter.
+Outcome run_case(const BenchCase& bc, int threads, bool literal = false);
 
 inline constexpr std::uint64_t kSignatureSeed = 14695981039346656037ull;
 

@@ -1,12 +1,17 @@
 // solverbench: a fixed suite of searches run in-process, with their results,
 // speeds and a signature over every result and candidate count.
 //
-//   solverbench [--threads N] [--program NAME] [--list]
+//   solverbench [--threads N] [--program NAME] [--list] [--literal]
 //
 // The signature hashes, case by case in suite order, the whole output of the
 // search (time lines left out) and its number of candidates in search order.
 // It must be the same for every thread count and before and after any change
 // meant only to make the search faster.
+//
+// --literal runs the fixed-template cases only, one thread, every candidate
+// on the plain interpreter and robot of the rules: the reference speeds.
+// Its signature is that of the same cases run by the fast engine with
+// "--fixed-only".
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +31,8 @@ int main(int argc, char** argv) {
   int threads = 1;
   std::string only;
   bool list = false;
+  bool literal = false;
+  bool fixed_only = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--threads" && i + 1 < argc) {
@@ -34,12 +41,19 @@ int main(int argc, char** argv) {
       only = argv[++i];
     } else if (a == "--list") {
       list = true;
+    } else if (a == "--literal") {
+      literal = fixed_only = true;
+    } else if (a == "--fixed-only") {
+      fixed_only = true;
     } else {
-      std::cerr << "usage: solverbench [--threads N] [--program NAME] [--list]" << std::endl;
+      std::cerr << "usage: solverbench [--threads N] [--program NAME] [--list] [--literal | "
+                   "--fixed-only]"
+                << std::endl;
       return 2;
     }
   }
   if (threads < 1) threads = solver::search_threads();
+  if (literal) threads = 1;
   std::uint64_t signature = solver::bench::kSignatureSeed;
   double total_seconds = 0;
   std::uint64_t total_candidates = 0, total_runs = 0, total_commands = 0;
@@ -47,11 +61,12 @@ int main(int argc, char** argv) {
               "msteps", "gray", "result", "candidates", "runs", "seconds", "cand/s", "commands/s");
   for (const solver::bench::BenchCase& bc : solver::bench::suite()) {
     if (!only.empty() && bc.program != only) continue;
+    if (fixed_only && !bc.fixed_template) continue;
     if (list) {
       std::printf("%s\n", bc.label.c_str());
       continue;
     }
-    const solver::bench::Outcome o = solver::bench::run_case(bc, threads);
+    const solver::bench::Outcome o = solver::bench::run_case(bc, threads, literal);
     signature = solver::bench::sign(signature, bc, o);
     total_seconds += o.seconds;
     total_candidates += o.stats.candidates;
@@ -74,7 +89,8 @@ int main(int argc, char** argv) {
       static_cast<unsigned long long>(total_runs), static_cast<unsigned long long>(total_commands),
       total_seconds, threads, threads == 1 ? "" : "s", total_candidates / total_seconds,
       total_commands / total_seconds);
-  std::printf("signature: %016llx%s\n", static_cast<unsigned long long>(signature),
-              only.empty() ? "" : " (filtered)");
+  std::printf("signature: %016llx%s%s\n", static_cast<unsigned long long>(signature),
+              only.empty() && !fixed_only ? "" : " (filtered)",
+              literal ? " on the literal interpreter" : "");
   return 0;
 }

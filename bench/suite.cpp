@@ -26,7 +26,8 @@ BenchCase fixed(int n, const std::string& map, int bytes, int msteps, int mlastf
           map + "\n" + std::to_string(bytes) + "\n" + std::to_string(msteps) + "\n" +
               std::to_string(mlastfail) + "\n0\n" + fix + "\n",
           body,
-          program + " " + map + " " + std::to_string(bytes) + "bytes"};
+          program + " " + map + " " + std::to_string(bytes) + "bytes",
+          true};
 }
 
 BenchCase counter(const std::string& map, int bytes, int msteps, int mlastfail) {

@@ -17,6 +17,7 @@ struct BenchCase {
   std::string dialogue;
   void (*body)(Console&);
   std::string label;
+  bool fixed_template = false;  // solver3, solver2, solver1
 };
 
 const std::vector<BenchCase>& suite();

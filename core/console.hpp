@@ -50,6 +50,9 @@ struct Console {
   std::time_t (*clock)() = nullptr;  // null: the real time
   int threads = 1;                   // search threads
   SearchStats* stats = nullptr;      // null: nobody asks
+  // The fixed-template search runs every candidate on the plain interpreter
+  // of the rules, on one thread: the reference speeds are measured with it.
+  bool literal = false;
 
   // Writes Japanese (UTF-8 source) text in the console encoding.
   void say(std::u8string_view text);

@@ -24,6 +24,7 @@
 #include "grid.hpp"
 #include "key_index.hpp"
 #include "limits.hpp"
+#include "literal_robot.hpp"
 #include "ordered_pass.hpp"
 #include "robot.hpp"
 #include "shared_streams.hpp"
@@ -79,6 +80,9 @@ struct alignas(64) FixedSearch {
   // walks only).
   std::uint64_t simulated = 0;
   std::uint64_t runs = 0;
+  // Every candidate runs on the literal interpreter (literal.hpp) instead,
+  // on one thread, taken from the console.
+  bool literal = false;
   std::function<void(const FixedSearch&)> on_candidate;
 
   // Start-up dialogues (dialogues.hpp).
@@ -188,6 +192,12 @@ struct alignas(64) FixedSearch {
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.
   RunEnd run_direct();
+  // The same on the literal interpreter and robot (literal.hpp).
+  RunEnd run_literal();
+  LiteralRobot literal_robot;
+  std::vector<std::string> literal_slots;
+  // The step count of the run that just cleared.
+  int clear_steps() const { return literal ? literal_robot.steps : robot.steps; }
 
   // Output (output.hpp).
   void PRINT_CODE(int detail);

@@ -78,8 +78,9 @@ inline void append_bytes(ArgValue& d, const char* p, std::size_t n, std::size_t 
 
 template <int N>
 FixedSearch<N>::FixedSearch(Console& console, const Grid& g, const Limits& limits)
-    : c(console), grid(g), lim(limits) {
+    : c(console), grid(g), lim(limits), literal(console.literal) {
   robot.bind(grid, lim.msteps, lim.mlastfail);
+  literal_robot.bind(grid, lim.msteps, lim.mlastfail);
   const std::size_t initial = static_cast<std::size_t>(std::clamp(lim.msteps, 1, 1024));
   for (int p = 0; p < N; ++p) {
     st->value[p].reserve(initial);

@@ -125,7 +125,7 @@ void FixedSearch<N>::innermost() {
     places_now = places_key(places_now_key);
   }
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
-  if (!single &&
+  if (!literal && !single &&
       (!places_now || stream_generation != slots_generation || loaded < 0 || stream_stale)) {
     if (places_now) {
       ensure_stream(places_now_key);
@@ -134,7 +134,7 @@ void FixedSearch<N>::innermost() {
     }
     stream_generation = slots_generation;
   }
-  if (!single) {
+  if (!literal && !single) {
     // The function's places change only with the generation.
     prepare_commands(commands_generation != slots_generation);
     commands_generation = slots_generation;
@@ -143,6 +143,7 @@ void FixedSearch<N>::innermost() {
   // fewer forward commands than targets (those of its prefix and those the
   // stream holds for this combination) never clears: it is not run.
   const auto run = [&] {
+    if (literal) return run_literal();
     if (single) return run_direct();
     if (goes_total >= 0 && goes_total + jj.scount < grid.mappts) return RunEnd::Failed;
     return run_candidate(true);
@@ -171,7 +172,7 @@ void FixedSearch<N>::innermost() {
     if (run() == RunEnd::Cleared) {
       record_stats(c, simulated, runs, robot);
       if (c.stats != nullptr) c.stats->commands += worker_commands;
-      report_clear(c, grid, lim, robot.steps, [&] { PRINT_CODE(0); });
+      report_clear(c, grid, lim, clear_steps(), [&] { PRINT_CODE(0); });
     }
     if (key_waiting(c))
       on_key(

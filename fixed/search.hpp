@@ -7,6 +7,7 @@
 #include "full_stream.hpp"
 #include "interpreter.hpp"
 #include "judgements.hpp"
+#include "literal.hpp"
 #include "odometer.hpp"
 #include "output.hpp"
 #include "parallel.hpp"
@@ -21,7 +22,7 @@ void FixedSearch<N>::search() {
   // candidate clears first and its step count stay the same.
   robot.prune = true;
   c.keys.start();
-  if (c.threads > 1) {
+  if (c.threads > 1 && !literal) {
     search_in_parallel();
   } else {
     bool started = false;

@@ -40,5 +40,27 @@ TEST(BenchSignature, QuickCasesAreTheSameOnEveryThreadCount) {
   EXPECT_EQ(quick_signature(8), one);
 }
 
+// The fast engine against the literal interpreter on whole searches, one
+// per template: the same dialogue, distribution lines, first solution and
+// step count, and the same number of candidates in search order.
+TEST(BenchSignature, LiteralInterpreterFindsTheSameAsTheFastEngine) {
+  const std::set<std::string> cases = {"solver3 0003 12bytes", "solver2 0006 13bytes",
+                                       "solver1 0009 13bytes"};
+  int compared = 0;
+  for (const BenchCase& bc : suite()) {
+    if (!cases.count(bc.label)) continue;
+    ASSERT_TRUE(bc.fixed_template) << bc.label;
+    const Outcome fast = run_case(bc, 2);
+    const Outcome literal = run_case(bc, 2, true);
+    EXPECT_EQ(literal.result, fast.result) << bc.label;
+    EXPECT_NE(literal.result, "search_end") << bc.label;
+    EXPECT_EQ(literal.stats.candidates, fast.stats.candidates) << bc.label;
+    // The dialogue and every distribution line (a long text: compared whole).
+    EXPECT_TRUE(literal.output == fast.output) << bc.label;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 3);
+}
+
 }  // namespace
 }  // namespace solver::bench

@@ -7,16 +7,16 @@
 #include <sstream>
 
 #include "fixed_harness.hpp"
-#include "literal_interpreter.hpp"
+#include "literal.hpp"
 #include "reference_programs.hpp"
 
 namespace solver {
 namespace {
 
+using solver::literal_candidate;
+using solver::LiteralOutcome;
 using testing::Bench;
 using testing::catalogue_grid;
-using testing::literal_candidate;
-using testing::LiteralOutcome;
 using testing::part;
 using List = std::vector<std::string>;
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "fixed_harness.hpp"
-#include "literal_interpreter.hpp"
+#include "literal.hpp"
 
 namespace solver {
 namespace {
@@ -194,7 +194,7 @@ void compare_with_literal_rules(unsigned seed, bool letters_in_main_line) {
     const RunEnd got = b.s->simulate();
     Robot r;
     r.bind(g, msteps, mlastfail);
-    const RunEnd want = testing::literal_run<N>(r, slots, 300);
+    const RunEnd want = literal_run<N>(r, slots, 300);
     std::string shown;
     for (const std::string& s : slots) shown += "[" + s + "]";
     ASSERT_EQ(got, want) << shown << " msteps " << msteps;
