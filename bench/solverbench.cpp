@@ -1,7 +1,7 @@
 // solverbench: a fixed suite of searches run in-process, with their results,
 // speeds and a signature over every result and candidate count.
 //
-//   solverbench [--threads N] [--program NAME] [--list] [--literal]
+//   solverbench [--threads N] [--program NAME] [--map ID] [--list] [--literal]
 //
 // The signature hashes, case by case in suite order, the whole output of the
 // search (time lines left out) and its number of candidates in search order.
@@ -30,6 +30,7 @@
 int main(int argc, char** argv) {
   int threads = 1;
   std::string only;
+  std::string map;
   bool list = false;
   bool literal = false;
   bool fixed_only = false;
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
       threads = std::atoi(argv[++i]);
     } else if (a == "--program" && i + 1 < argc) {
       only = argv[++i];
+    } else if (a == "--map" && i + 1 < argc) {
+      map = argv[++i];
     } else if (a == "--list") {
       list = true;
     } else if (a == "--literal") {
@@ -46,9 +49,10 @@ int main(int argc, char** argv) {
     } else if (a == "--fixed-only") {
       fixed_only = true;
     } else {
-      std::cerr << "usage: solverbench [--threads N] [--program NAME] [--list] [--literal | "
-                   "--fixed-only]"
-                << std::endl;
+      std::cerr
+          << "usage: solverbench [--threads N] [--program NAME] [--map ID] [--list] [--literal | "
+             "--fixed-only]"
+          << std::endl;
       return 2;
     }
   }
@@ -62,6 +66,7 @@ int main(int argc, char** argv) {
   for (const solver::bench::BenchCase& bc : solver::bench::suite()) {
     if (!only.empty() && bc.program != only) continue;
     if (fixed_only && !bc.fixed_template) continue;
+    if (!map.empty() && bc.map != map) continue;
     if (list) {
       std::printf("%s\n", bc.label.c_str());
       continue;
@@ -90,7 +95,7 @@ int main(int argc, char** argv) {
       total_seconds, threads, threads == 1 ? "" : "s", total_candidates / total_seconds,
       total_commands / total_seconds);
   std::printf("signature: %016llx%s%s\n", static_cast<unsigned long long>(signature),
-              only.empty() && !fixed_only ? "" : " (filtered)",
+              only.empty() && map.empty() && !fixed_only ? "" : " (filtered)",
               literal ? " on the literal interpreter" : "");
   return 0;
 }

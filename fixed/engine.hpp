@@ -365,9 +365,12 @@ struct alignas(64) FixedSearch {
   int loaded = -1;
   bool stream_stale = true;
   std::size_t cache_limit() const;
-  // Bumped by the odometer whenever a function slot changes: the loaded
-  // stream of places and the choice of places hold while it stays.
+  // Bumped by the odometer whenever a function slot changes (the commands
+  // of the function's places hold while it stays), and whenever a function
+  // slot's parameter letters may have moved (the loaded stream of places
+  // and the choice of places hold while that stays).
   std::uint64_t slots_generation = 1;
+  std::uint64_t letters_generation = 1;
   std::uint64_t stream_generation = 0;
   std::uint64_t places_generation = 0;
   bool places_now = false;

@@ -59,9 +59,17 @@ void FixedSearch<N>::level() {
   } else {
     code_parts& p = slot[odometer_detail::level_slot<N>(K)];
     getsss(p);
+    bool stepped = false;
     do {
       // The function's slots decide the stream of places.
-      if constexpr (K <= N) ++slots_generation;
+      if constexpr (K <= N) {
+        ++slots_generation;
+        // A step of the enumerator that leaves "r" or "l" first changed
+        // that character only, from "s" or "r" (a carry leaves "s" first,
+        // a new letter itself): every parameter letter stays where it was.
+        if (!stepped || (p.code[0] != 'r' && p.code[0] != 'l')) ++letters_generation;
+        stepped = true;
+      }
       if (judge<K>() != -1) {
         if (K == N && walk == Walk::Count && cut == kSlots - 2) {
           // Counting the last outer level: its nodes below this one follow
@@ -113,26 +121,27 @@ void FixedSearch<N>::innermost() {
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
     ++slots_generation;
+    ++letters_generation;
   }
   // A stream pays when several candidates run against it: several
   // prefixes, or slots that stand as places (every candidate with the same
   // letters in the function's slots and the same lengths).  Places depend
-  // on the function's slots and the lengths only, which stay the same while
-  // the generation does (lengths change only with a new distribution, which
-  // starts the function's slots again).
-  if (places_generation != slots_generation) {
-    places_generation = slots_generation;
+  // on where the function's slots hold letters and on the lengths only,
+  // which stay the same while the letters' generation does (lengths change
+  // only with a new distribution, which starts the function's slots again).
+  if (places_generation != letters_generation) {
+    places_generation = letters_generation;
     places_now = places_key(places_now_key);
   }
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
   if (!literal && !single &&
-      (!places_now || stream_generation != slots_generation || loaded < 0 || stream_stale)) {
+      (!places_now || stream_generation != letters_generation || loaded < 0 || stream_stale)) {
     if (places_now) {
       ensure_stream(places_now_key);
     } else {
       ensure_stream(false);
     }
-    stream_generation = slots_generation;
+    stream_generation = letters_generation;
   }
   if (!literal && !single) {
     // The function's places change only with the generation.
