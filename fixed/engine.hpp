@@ -123,8 +123,10 @@ struct alignas(64) FixedSearch {
   // only by the worker that runs them.
   std::uint64_t units_per_thread = 32;
   enum class Plan { Pass, Batch };
-  // A distribution with its plan: the cut level and unit size of a pass of
-  // its own, or about how many candidates it adds to a batch.
+  // A distribution with its plan: a pass of its own, or a place in a batch,
+  // and where its units are cut: at the nodes of level `cut`, `group` nodes
+  // a unit, or (cut kSlots) the whole distribution one unit of a batch.
+  // `candidates`: about how many it holds (at least, for a pass).
   struct Planned {
     std::array<code_parts, kSlots> slots;
     Plan plan = Plan::Batch;
@@ -150,14 +152,16 @@ struct alignas(64) FixedSearch {
   void search_in_parallel();
   // Small distributions waiting to run as one pass, and about how many
   // candidates they hold; a batch runs once it holds batch_units passes'
-  // worth.
-  std::vector<std::array<code_parts, kSlots>> batch;
+  // worth.  A distribution joins a batch when it has fewer than half that.
+  std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
   std::uint64_t batch_units = 8;
   std::uint64_t batch_limit() const {
     return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
   }
   void run_batch();
+  // The distribution of a batch a worker is in (the index in `batch`).
+  std::size_t segment = 0;
 
   // Judgements (judgements.hpp): 0 go on, -1 reject.
   int jhantei() const;
@@ -407,7 +411,7 @@ struct alignas(64) FixedSearch {
   void finish_pass(const OrderedPass& ordered);
   template <typename Work, typename Reached>
   void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached);
-  void run_distributions(const std::vector<std::array<code_parts, kSlots>>& all);
+  void run_distributions(const std::vector<Planned>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);

@@ -13,11 +13,14 @@
 // levels below it (most of the walk, and the streams the function's slots
 // call for) are walked and built by one worker only.
 //
-// Distributions too small to spread are gathered into batches, run as one
-// pass whose units are whole distributions.  Which way a distribution runs,
-// and where its units are cut, is decided by counting walks of its outer
-// levels; the coordinator makes them for the distributions ahead while the
-// workers run a pass, so that the workers never wait for them.
+// Small distributions are gathered into batches, run as one pass, so that
+// the workers do not wait for each other at the end of every one: a
+// distribution too small to spread is one unit of the batch, a larger one
+// is cut into units as a pass of its own would be.  Which way a
+// distribution runs, and where its units are cut, is decided by counting
+// walks of its outer levels; the coordinator makes them for the
+// distributions ahead while the workers run a pass, so that the workers
+// never wait for them.
 #pragma once
 
 #include <algorithm>
@@ -115,9 +118,9 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
 }
 
 // How the current distribution runs (a parallel search, without a
-// resumption start): as a parallel pass of its own, with the cut level and
-// the unit size chosen, or, when it is small, in a batch with the small
-// distributions that follow it.
+// resumption start): as a parallel pass of its own or, when it is small, in
+// a batch with the small distributions that follow it; and, when it is
+// large enough to spread, the level where its units are cut and their size.
 template <int N>
 typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   Planned d;
@@ -126,11 +129,15 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   // candidates; a pass needs units_per_worker of them per worker.
   const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
   const std::uint64_t enough = least * units_per_worker * threads;
+  // Fewer combinations than this (half a batch's worth of candidates): the
+  // distribution joins a batch.
+  const std::uint64_t small = enough * std::max<std::uint64_t>(1, batch_units / 2);
   constexpr int kLast = kSlots - 2;
-  const std::uint64_t combinations = count_nodes(kLast, enough);
+  const std::uint64_t combinations = count_nodes(kLast, small);
+  d.candidates = combinations * prefixes();
   if (combinations < enough) {
     d.plan = Plan::Batch;
-    d.candidates = combinations * prefixes();
+    d.cut = kSlots;
   } else {
     const std::uint64_t want = units_per_thread * threads;
     int at = 0;
@@ -140,7 +147,7 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
     // At the last level, units of the `enough` combinations counted above
     // shared among `want` units (counting further would only cost time).
     constexpr std::uint64_t kMostGroup = 64;
-    d.plan = Plan::Pass;
+    d.plan = combinations < small ? Plan::Batch : Plan::Pass;
     d.cut = at;
     d.group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
                           : std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
@@ -280,24 +287,26 @@ void FixedSearch<N>::run_batch() {
   if (batch.empty()) return;
   const std::array<code_parts, kSlots> current = slot;
   std::size_t printed = 0;
-  const auto print_through = [&](std::uint64_t last) {
+  const auto print_through = [&](std::size_t last) {
     for (; printed <= last && printed < batch.size(); ++printed) {
-      slot = batch[printed];
+      slot = batch[printed].slots;
       print_length();
     }
   };
-  if (batch.size() == 1) {
+  if (batch.size() == 1 && batch[0].cut == kSlots) {
     print_through(0);
     getnewj();
   } else {
     OrderedPass ordered(c.threads);
     prepare_workers(ordered);
-    for (const std::unique_ptr<FixedSearch>& w : workers) w->cut = kSlots;  // no cut inside
     run_pass(
         ordered, [this](FixedSearch& w) { w.run_distributions(batch); },
-        [&](const FixedSearch& w) { print_through(w.cursor->unit); });
-    print_through(ordered.best_unit() == OrderedPass::kNone ? batch.size() - 1
-                                                            : ordered.best_unit());
+        [&](const FixedSearch& w) { print_through(w.segment); });
+    const std::size_t last =
+        ordered.best_unit() == OrderedPass::kNone
+            ? batch.size() - 1
+            : workers[static_cast<std::size_t>(ordered.best_worker())]->segment;
+    print_through(last);
     finish_pass(ordered);
   }
   batch.clear();
@@ -305,14 +314,22 @@ void FixedSearch<N>::run_batch() {
   slot = current;
 }
 
-// A worker's walk of a batch: one unit per distribution.
+// A worker's walk of a batch: each distribution one unit, or cut into
+// units at its cut level; the units are numbered on from one distribution
+// to the next.
 template <int N>
-void FixedSearch<N>::run_distributions(const std::vector<std::array<code_parts, kSlots>>& all) {
-  for (const std::array<code_parts, kSlots>& d : all) {
-    const OrderedPass::Gate gate = pass->enter_unit(*cursor);
-    if (gate == OrderedPass::Gate::Stop) return;
-    if (gate == OrderedPass::Gate::Skip) continue;
-    slot = d;
+void FixedSearch<N>::run_distributions(const std::vector<Planned>& all) {
+  for (segment = 0; segment < all.size(); ++segment) {
+    const Planned& d = all[segment];
+    if (d.cut == kSlots) {
+      const OrderedPass::Gate gate = pass->enter_unit(*cursor);
+      if (gate == OrderedPass::Gate::Stop) return;
+      if (gate == OrderedPass::Gate::Skip) continue;
+    }
+    slot = d.slots;
+    cut = d.cut;
+    group = d.group;
+    nodes = 0;
     level<0>();
     if (stop_walk) return;
   }

@@ -50,11 +50,12 @@ void FixedSearch<N>::search_in_parallel() {
   p.unit_candidates = unit_candidates;
   p.units_per_worker = units_per_worker;
   p.units_per_thread = units_per_thread;
+  p.batch_units = batch_units;
   Planned d;
   while (next_planned(d)) {
     if (d.plan == Plan::Batch && lim.restart != 1) {
-      batch.push_back(d.slots);
       batch_candidates += d.candidates;
+      batch.push_back(std::move(d));
       if (batch_candidates >= batch_limit()) run_batch();
       continue;
     }

@@ -251,13 +251,17 @@ TEST(ParallelSearch, SameOutputAndCountsWithOneTwoAndEightThreads) {
   same_search_for_every_thread_count<1>("0004", 9, 69, 0, false);
 }
 
-// A key pressed while small distributions run as one batch: the position
-// shown comes after the line of its own distribution, as with one thread.
-TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
+// A key pressed while distributions run as one batch: the position shown
+// comes after the line of its own distribution, as with one thread.
+void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
+                                                       std::uint64_t batch_units) {
+  SCOPED_TRACE(cutting.name() + " batches of " + std::to_string(batch_units));
   Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   b.h.c.threads = 2;
-  b.s->unit_candidates = 1;
-  b.s->units_per_worker = 1 << 20;  // every distribution is small: one batch
+  b.s->unit_candidates = cutting.unit_candidates;
+  b.s->units_per_worker = cutting.units_per_worker;
+  b.s->units_per_thread = cutting.units_per_thread;
+  b.s->batch_units = batch_units;
   b.h.keys.inject('a');
   b.s->search();
   const std::string out = b.h.out.str();
@@ -289,6 +293,14 @@ TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
   Bench<3> one(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   one.s->search();
   EXPECT_EQ(out.substr(0, block) + out.substr(end + hint.size()), one.h.out.str());
+}
+
+TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
+  // Every distribution small: each one unit of one batch.
+  position_in_a_batch_follows_its_distribution_line({1, 1 << 20, 32}, 8);
+  // Every distribution in one batch, each cut into units at its outermost
+  // level with more than one node.
+  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20);
 }
 
 }  // namespace
