@@ -2,9 +2,11 @@
 // two and eight threads.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "fixed_harness.hpp"
 #include "literal.hpp"
@@ -252,9 +254,13 @@ TEST(ParallelSearch, SameOutputAndCountsWithOneTwoAndEightThreads) {
 }
 
 // A key pressed while distributions run as one batch: the position shown
-// comes after the line of its own distribution, as with one thread.
+// comes after the line of its own distribution, as with one thread.  The
+// key waits from the start, or comes `later` into the search (so that it
+// is seen in the middle of the batch, wherever that is: the outcome must be
+// the same).
 void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
-                                                       std::uint64_t batch_units) {
+                                                       std::uint64_t batch_units,
+                                                       std::chrono::milliseconds later) {
   SCOPED_TRACE(cutting.name() + " batches of " + std::to_string(batch_units));
   Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   b.h.c.threads = 2;
@@ -262,8 +268,17 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
   b.s->units_per_worker = cutting.units_per_worker;
   b.s->units_per_thread = cutting.units_per_thread;
   b.s->batch_units = batch_units;
-  b.h.keys.inject('a');
+  std::thread typist;
+  if (later.count() == 0) {
+    b.h.keys.inject('a');
+  } else {
+    typist = std::thread([&b, later] {
+      std::this_thread::sleep_for(later);
+      b.h.keys.inject('a');
+    });
+  }
   b.s->search();
+  if (typist.joinable()) typist.join();
   const std::string out = b.h.out.str();
   const std::string head = std::string(FixedSearch<3>::kTemplate) + "\n";
   const std::size_t at = out.find(head);
@@ -296,11 +311,19 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
 }
 
 TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
+  using std::chrono::milliseconds;
   // Every distribution small: each one unit of one batch.
-  position_in_a_batch_follows_its_distribution_line({1, 1 << 20, 32}, 8);
+  position_in_a_batch_follows_its_distribution_line({1, 1 << 20, 32}, 8, milliseconds(0));
   // Every distribution in one batch, each cut into units at its outermost
-  // level with more than one node.
-  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20);
+  // level with more than one node; the key seen at the batch's start, or
+  // some way into it, where unit and distribution numbers differ.
+  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, milliseconds(0));
+  Bench<3> timed(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
+  const auto start = std::chrono::steady_clock::now();
+  timed.s->search();
+  const auto one =
+      std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, one / 2 + milliseconds(1));
 }
 
 }  // namespace
