@@ -280,8 +280,15 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
   b.s->search();
   if (typist.joinable()) typist.join();
   const std::string out = b.h.out.str();
+  Bench<3> one(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
+  one.s->search();
   const std::string head = std::string(FixedSearch<3>::kTemplate) + "\n";
   const std::size_t at = out.find(head);
+  if (at == std::string::npos && later.count() != 0) {
+    // The search ended before the key came: nothing to show.
+    EXPECT_EQ(out, one.h.out.str());
+    return;
+  }
   ASSERT_NE(at, std::string::npos);
   std::istringstream position(out.substr(at + head.size()));
   std::string lengths;
@@ -305,8 +312,6 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
   const std::string hint = "何かキーを押すと検索位置を出力します．pを押すと中断します．\n\n";
   const std::size_t end = out.find(hint, at);
   ASSERT_NE(end, std::string::npos);
-  Bench<3> one(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
-  one.s->search();
   EXPECT_EQ(out.substr(0, block) + out.substr(end + hint.size()), one.h.out.str());
 }
 
@@ -323,7 +328,7 @@ TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
   timed.s->search();
   const auto one =
       std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, one / 2 + milliseconds(1));
+  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, one / 4 + milliseconds(1));
 }
 
 }  // namespace
