@@ -173,8 +173,9 @@ struct Robot {
       }
       const std::size_t end =
           i + static_cast<std::size_t>(std::min(static_cast<long long>(n - i), can));
+      // Command i is step s_at + i: the loop counts i only.
+      const long long s_at = s + 1 - static_cast<long long>(i);
       for (; i < end; ++i) {
-        ++s;
         const unsigned c = op[static_cast<unsigned char>(cmd[i])];
         const int go = static_cast<int>(c >> 2);
         if constexpr (Counted) {
@@ -188,6 +189,7 @@ struct Robot {
           const char cell = k[np];
           if (cell == 'x') continue;
           // A gray cell or a target to collect: the rules of go_straight.
+          s = static_cast<int>(s_at + static_cast<long long>(i));
           steps = s;
           vect = v;
           rc = arrive(np / 27, np % 27, cell);
@@ -203,10 +205,13 @@ struct Robot {
         // The bound holds at any command; looking after turns too keeps the
         // loop free of a test on the command.
         if (std::max(near[pos] + need, targets) > left) {
+          s = static_cast<int>(s_at + static_cast<long long>(i));
           rc = -1;
           goto done;
         }
       }
+      // Through the command before i (after a collection: the one collected).
+      s = static_cast<int>(s_at + static_cast<long long>(i)) - 1;
     }
   done:
     if constexpr (Counted) goes_left = left;
