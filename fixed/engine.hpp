@@ -152,7 +152,8 @@ struct alignas(64) FixedSearch {
   void search_in_parallel();
   // Small distributions waiting to run as one pass, and about how many
   // candidates they hold; a batch runs once it holds batch_units passes'
-  // worth.  A distribution joins a batch when it has fewer than half that.
+  // worth.  A distribution joins a batch when it has fewer than a quarter
+  // of that.
   std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
   std::uint64_t batch_units = 8;

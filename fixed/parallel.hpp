@@ -129,9 +129,10 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   // candidates; a pass needs units_per_worker of them per worker.
   const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
   const std::uint64_t enough = least * units_per_worker * threads;
-  // Fewer combinations than this (half a batch's worth of candidates): the
-  // distribution joins a batch.
-  const std::uint64_t small = enough * std::max<std::uint64_t>(1, batch_units / 2);
+  // Fewer combinations than this (a quarter of a batch's worth of
+  // candidates): the distribution joins a batch.  Counting further costs the
+  // planner more than the batches gain.
+  const std::uint64_t small = enough * std::max<std::uint64_t>(1, batch_units / 4);
   constexpr int kLast = kSlots - 2;
   const std::uint64_t combinations = count_nodes(kLast, small);
   d.candidates = combinations * prefixes();
