@@ -8,6 +8,7 @@
 // goes on for ever without clearing.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,14 @@ RunEnd literal_run(R& r, const std::vector<std::string>& slots, long long max_le
 }
 
 // The levels a literal run is allowed: more than any run that still moves
-// can use before the step limit refuses a command.
-inline long long literal_levels(int msteps) {
-  return static_cast<long long>(msteps) + 64;
+// can use before the step limit refuses a command.  A level that moves
+// begins a command, so at most msteps - 1 levels move; and once more than
+// 2^N levels in a row have begun none, none ever will (whether each value is
+// empty follows from the same at the level before, and there are 2^N ways
+// for them to be), so at most 2^N levels lie between two that move.
+template <int N>
+long long literal_levels(int msteps) {
+  return (static_cast<long long>(std::max(msteps, 0)) + 1) * ((1LL << N) + 1);
 }
 
 struct LiteralOutcome {
@@ -96,7 +102,7 @@ LiteralOutcome literal_candidate(const Grid& g, const std::vector<std::string>& 
                                  int mlastfail) {
   LiteralRobot r;
   r.bind(g, msteps, mlastfail);
-  literal_run<N>(r, slots, literal_levels(msteps));
+  literal_run<N>(r, slots, literal_levels<N>(msteps));
   return {r.cleared, r.steps};
 }
 
@@ -105,7 +111,7 @@ template <int N>
 RunEnd FixedSearch<N>::run_literal() {
   literal_slots.resize(kSlots);
   for (int i = 0; i < kSlots; ++i) literal_slots[static_cast<std::size_t>(i)] = slot[i].code;
-  const RunEnd end = literal_run<N>(literal_robot, literal_slots, literal_levels(lim.msteps));
+  const RunEnd end = literal_run<N>(literal_robot, literal_slots, literal_levels<N>(lim.msteps));
   worker_commands += static_cast<std::uint64_t>(literal_robot.steps);
   return end;
 }
