@@ -4,18 +4,12 @@
 // asked to (FixedSearch::literal).
 #pragma once
 
-#include <cstdint>
-
 #include "grid.hpp"
+#include "robot.hpp"
 
 namespace solver {
 
 struct LiteralRobot {
-  static constexpr int kDx[4] = {1, 0, -1, 0};
-  static constexpr int kDy[4] = {0, -1, 0, 1};
-  static constexpr int kRight[4] = {3, 0, 1, 2};
-  static constexpr int kLeft[4] = {1, 2, 3, 0};
-
   const Grid* grid = nullptr;
   int msteps = 0;
   int mlastfail = 0;
@@ -27,7 +21,6 @@ struct LiteralRobot {
   int lastfail = 1;
   bool cleared = false;  // set by the move that clears; that move returns -1
   int l[27][27] = {};
-  std::uint64_t commands = 0;  // commands begun by the runs before this one
 
   void bind(const Grid& g, int step_limit, int gray_limit) {
     grid = &g;
@@ -36,7 +29,6 @@ struct LiteralRobot {
   }
 
   void reset() {
-    commands += static_cast<std::uint64_t>(steps);
     steps = 0;
     for (int cx = 1; cx <= 25; ++cx) {
       for (int cy = 1; cy <= 25; ++cy) l[cx][cy] = 0;
@@ -51,8 +43,8 @@ struct LiteralRobot {
 
   int go_straight() {
     if (++steps >= msteps) return -1;
-    const int nx = x + kDx[vect];
-    const int ny = y + kDy[vect];
+    const int nx = x + dx[vect];
+    const int ny = y + dy[vect];
     switch (grid->k[nx][ny]) {
       case 'x':
         return 0;
@@ -82,13 +74,13 @@ struct LiteralRobot {
 
   int turn_right() {
     if (++steps >= msteps) return -1;
-    vect = kRight[vect];
+    vect = rvect[vect];
     return 0;
   }
 
   int turn_left() {
     if (++steps >= msteps) return -1;
-    vect = kLeft[vect];
+    vect = lvect[vect];
     return 0;
   }
 };
