@@ -20,8 +20,8 @@ inline constexpr int lvect[4] = {1, 2, 3, 0};
 
 // Command codes of compiled command strings.  A code modulo 4 is the
 // number of quarter turns the command adds to the heading; only a forward
-// move's code has bit 2 set.
-enum : std::uint8_t { kGo = 4, kRight = 3, kLeft = 1 };
+// move's code is 8 or more, also after a heading (0 to 3) is added to it.
+enum : std::uint8_t { kGo = 8, kRight = 3, kLeft = 1 };
 
 // Robot state of one candidate run.  A search worker owns one.
 //
@@ -73,8 +73,13 @@ struct Robot {
       for (int cy = 0; cy < 27; ++cy) {
         const char cell = g.k[cx][cy];
         l[cx][cy] = cell == '.' ? kFloor : cell == 'o' ? 0 : kOther;
+        const bool plain = cell == '.';
+        gate_plain[cx][cy] = plain ? 0 : kEvent;
+        gate_bounds[cx][cy] = plain ? (g.bounds.ready ? g.bounds.near[cx][cy] : 0) : kEvent;
       }
     }
+    bounds_gate = false;
+    held = 0;
   }
 
   // Step at which the target at (cx, cy) was collected in this run, 0 if not.
@@ -96,7 +101,9 @@ struct Robot {
     cleared = false;
     goes_left = -1;
     set_limit();
+    release_targets();
     tb = prune && grid->bounds.ready && mlastfail <= 0 ? &grid->bounds : nullptr;
+    bounds_gate = tb != nullptr;
     if (tb != nullptr) {
       tracked = 0;
       rest = tb->mst;
@@ -129,10 +136,11 @@ struct Robot {
   // (kGo, kRight, kLeft): the same as the motion operations one by one, with
   // the robot kept in registers.  A command's code modulo 4 is the quarter
   // turns it adds to the heading (3 for a right turn, 1 for a left one, as
-  // the rvect and lvect tables, 0 for a move), and a command moves the robot
-  // by its step times its bit 2, so that turns and moves take the same path
-  // and only walls, targets and gray cells branch off.  Returns -1 at the
-  // first command that stops the run, 0 otherwise.
+  // the rvect and lvect tables, 0 for a move), and the heading plus the code
+  // picks the robot's move (none for a turn), so that turns and moves take
+  // the same path and only walls, targets, gray cells and the bound on the
+  // moves left branch off.  Returns -1 at the first command that stops the
+  // run, 0 otherwise.
   int run_mapped(const char* cmd, std::size_t n, const std::uint8_t* op) {
     return goes_left >= 0 ? run_mapped_as<true>(cmd, n, op) : run_mapped_as<false>(cmd, n, op);
   }
@@ -141,27 +149,24 @@ struct Robot {
   // Counted: goes_left holds the forward commands left in the stream.
   template <bool Counted>
   int run_mapped_as(const char* cmd, std::size_t n, const std::uint8_t* op) {
-    static constexpr int kStep[4] = {27, -1, -27, 1};  // dx, dy on the flat grid
+    // Heading plus command code: the move on the flat grid (dx, dy of the
+    // heading for a forward move, none for a turn).
+    static constexpr long kMove[12] = {0, 0, 0, 0, 0, 0, 0, 0, 27, -1, -27, 1};
     const char* k = &grid->k[0][0];
-    const long long* ls = &l[0][0];
-    const std::int32_t* near = tb != nullptr ? &tb->near[0][0] : kNoDistances;
+    const long long* g = gate();
     // The forward moves the run can still make: the forward commands left in
     // the stream when the caller has counted them, else all the commands the
-    // step limit leaves.  The run stops when the target bounds need more;
-    // `rest` falls as targets are collected (in arrive).
-    long long left = Counted ? goes_left : static_cast<long long>(msteps) - 1 - steps;
-    long long need = tb != nullptr ? rest : -kNoCap;
-    // Each target still to collect takes a forward move of its own.
-    long long targets = prune ? grid->mappts - getpts : -kNoCap;
-    int pos = x * 27 + y;
-    int v = vect;
+    // step limit leaves.  A plain move onto a cell c may go on while
+    // gate(c) <= left - need (see forward_need); `budget` is left - need,
+    // and `need` changes only when a target is collected (in arrive).
+    long long need = forward_need();
+    long long budget = (Counted ? goes_left : static_cast<long long>(msteps) - 1 - steps) - need;
+    long pos = x * 27 + y;
+    unsigned v = static_cast<unsigned>(vect);
     int s = steps;
     int rc = 0;
     std::size_t i = 0;
     while (i < n) {
-      // Targets collected since the last gray cell hold at least `fresh`;
-      // floor cells hold more, walls and gray cells less.
-      const long long fresh = base + lastfail;
       // The commands the step limit lets begin (steps s + 1 .. limit - 1);
       // the one after them is refused.  The limit moves only when a target
       // is collected or a gray cell entered, which leaves the inner loop.
@@ -176,54 +181,102 @@ struct Robot {
       // Command i is step s_at + i: the loop counts i only.
       const long long s_at = s + 1 - static_cast<long long>(i);
       for (; i < end; ++i) {
-        const unsigned c = op[static_cast<unsigned char>(cmd[i])];
-        const int go = static_cast<int>(c >> 2);
-        if constexpr (Counted) {
-          left -= go;
-        } else {
-          --left;
-        }
-        v = (v + static_cast<int>(c)) & 3;
-        const int np = pos + (kStep[v] & -go);
-        if (((ls[np] < fresh) & (go != 0)) != 0) {
-          const char cell = k[np];
-          if (cell == 'x') continue;
-          // A gray cell or a target to collect: the rules of go_straight.
-          s = static_cast<int>(s_at + static_cast<long long>(i));
-          steps = s;
-          vect = v;
-          rc = arrive(np / 27, np % 27, cell);
-          pos = np;
-          if (rc == -1) goto done;
-          if (tb != nullptr) need = rest;
-          if (prune) targets = grid->mappts - getpts;
-          ++i;
-          break;
-        }
-        // A floor cell or a target already collected: a plain move.
-        pos = np;
-        // The bound holds at any command; looking after turns too keeps the
-        // loop free of a test on the command.
-        if (std::max(near[pos] + need, targets) > left) {
+        const unsigned t = v + op[static_cast<unsigned char>(cmd[i])];
+        v = t & 3;
+        budget -= Counted ? static_cast<long long>(t >> 3) : 1;
+        pos += kMove[t];
+        // A floor cell or a target already collected, and the bound holds
+        // there (looking after turns too keeps the loop free of a test on
+        // the command): a plain move.
+        if (g[pos] <= budget) [[likely]]
+          continue;
+        const long np = pos;
+        if (g[np] != kEvent) {
+          // The bound: fewer forward moves left than the run needs.
           s = static_cast<int>(s_at + static_cast<long long>(i));
           rc = -1;
           goto done;
         }
+        if (t < 8) {
+          // A turn on a gray cell: only the targets' count bounds the run.
+          if (budget < 0) {
+            s = static_cast<int>(s_at + static_cast<long long>(i));
+            rc = -1;
+            goto done;
+          }
+          continue;
+        }
+        const char cell = k[np];
+        if (cell == 'x') {
+          pos -= kMove[t];  // the robot stays
+          continue;
+        }
+        // A gray cell or a target to collect: the rules of go_straight.
+        s = static_cast<int>(s_at + static_cast<long long>(i));
+        steps = s;
+        vect = static_cast<int>(v);
+        rc = arrive(static_cast<int>(np / 27), static_cast<int>(np % 27), cell);
+        if (rc == -1) goto done;
+        {
+          const long long left = budget + need;
+          need = forward_need();
+          budget = left - need;
+        }
+        ++i;
+        break;
       }
       // Through the command before i (after a collection: the one collected).
       s = static_cast<int>(s_at + static_cast<long long>(i)) - 1;
     }
   done:
-    if constexpr (Counted) goes_left = left;
+    if constexpr (Counted) goes_left = budget + need;
     steps = s;
-    vect = v;
-    x = pos / 27;
-    y = pos % 27;
+    vect = static_cast<int>(v);
+    x = static_cast<int>(pos / 27);
+    y = static_cast<int>(pos % 27);
     return rc;
   }
 
-  static constexpr long long kNoCap = 1LL << 62;
-  static constexpr std::int32_t kNoDistances[27 * 27] = {};
+  // The forward moves a run at a plain cell p needs beyond gate[p] before
+  // it can clear, for the fast loop's bound:
+  // - with the target bounds, gate[p] is near(p), the moves to the nearest
+  //   target; after it, each target still to collect takes a forward move
+  //   of its own, and the walk through them at least the `rest` of the
+  //   bounds (target_bounds.hpp): near(p) + max(rest, targets - 1);
+  // - otherwise gate[p] is 0, and each target still to collect takes a
+  //   forward move of its own: targets;
+  // - without pruning nothing: the budget stays far above every gate.
+  long long forward_need() const {
+    const long long targets = grid->mappts - getpts;
+    if (tb != nullptr) return std::max<long long>(rest, targets - 1);
+    if (prune) return targets;
+    return -kNoBound;
+  }
+  // Gate of a cell that calls for the rules of a move (a wall, a gray cell,
+  // a target not collected since the latest gray cell): above any budget.
+  static constexpr long long kEvent = std::numeric_limits<long long>::max();
+  static constexpr long long kNoBound = 1LL << 48;
+
+  // The gates: of every cell, what a plain move onto it needs (see
+  // forward_need), or kEvent.  gate_bounds holds near(p) at plain cells,
+  // gate_plain 0; `gate` is the one in use for this run.  A target takes its
+  // plain value while it is collected (`held` lists those cells), and kEvent
+  // again at a gray cell and before the next run.
+  long long gate_plain[27][27] = {};
+  long long gate_bounds[27][27] = {};
+  bool bounds_gate = false;
+  long long* gate() { return bounds_gate ? &gate_bounds[0][0] : &gate_plain[0][0]; }
+  std::int16_t held_at[27 * 27] = {};
+  int held = 0;
+  void hold_target(int cell) {
+    gate()[cell] = bounds_gate ? grid->bounds.near[cell / 27][cell % 27] : 0;
+    held_at[held++] = static_cast<std::int16_t>(cell);
+  }
+  void release_targets() {
+    long long* g = gate();
+    for (int h = 0; h < held; ++h) g[held_at[h]] = kEvent;
+    held = 0;
+  }
 
   // The forward move onto (nx, ny), a cell that is not a wall, after its
   // step has been counted.
@@ -233,11 +286,13 @@ struct Robot {
     if (cell == '*') {
       lastfail = steps;
       getpts = 0;
+      release_targets();
       set_limit();
       return lastfail > mlastfail ? -1 : 0;
     }
     if (cell == 'o' && l[x][y] < base + lastfail) {
       l[x][y] = base + steps;
+      hold_target(x * 27 + y);
       ++getpts;
       if (getpts >= grid->mappts) {
         cleared = true;

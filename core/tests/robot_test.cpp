@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string>
+
 #include "catalogue.hpp"
 #include "console_harness.hpp"
 #include "reference_programs.hpp"
@@ -181,8 +186,90 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
       short_of.r.reset();
       jikkoujj(short_of.r, ref.commands);
       EXPECT_FALSE(short_of.r.cleared) << ref.id;
+      // The fast loop, with the forward commands counted or not: no slack
+      // at all, so a bound that asks one move too many stops the run.
+      std::array<std::uint8_t, 256> op{};
+      op['s'] = kGo;
+      op['r'] = kRight;
+      op['l'] = kLeft;
+      for (const bool counted : {false, true}) {
+        FreshRun fast(g, ref.msteps, ref.mlastfail);
+        fast.r.prune = prune;
+        fast.r.reset();
+        if (counted) fast.r.goes_left = std::count(ref.commands.begin(), ref.commands.end(), 's');
+        EXPECT_EQ(fast.r.run_mapped(ref.commands.data(), ref.commands.size(), op.data()), -1)
+            << ref.id;
+        EXPECT_TRUE(fast.r.cleared) << ref.id << (counted ? " counted" : "");
+        EXPECT_EQ(fast.r.steps, static_cast<int>(ref.commands.size())) << ref.id;
+      }
     }
   }
+}
+
+// The fast loop against the motion operations, on every catalogue map, with
+// the gray-cell rule on and off, with and without pruning, counted or not,
+// the commands handed over in pieces, many runs on one robot (collections of
+// earlier runs must not leak into later ones).  Without pruning it must end
+// exactly as the operations do; with pruning it may only end failed runs
+// sooner.
+TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
+  std::mt19937 rng(20261209);
+  std::array<std::uint8_t, 256> op{};
+  op['s'] = kGo;
+  op['r'] = kRight;
+  op['l'] = kLeft;
+  int clears = 0;
+  int pruned_sooner = 0;
+  for (const auto& e : kCatalogue) {
+    const Grid g = load(e.id);
+    for (const int msteps : {12, 60, 250}) {
+      for (const int gray_limit : {0, msteps / 3, msteps}) {
+        Robot fast;
+        fast.bind(g, msteps, gray_limit);
+        for (int run = 0; run < 40; ++run) {
+          std::string cmds;
+          const auto n = static_cast<std::size_t>(rng() % static_cast<unsigned>(msteps + 20));
+          for (std::size_t i = 0; i < n; ++i) cmds.push_back("ssssrl"[rng() % 6]);
+          FreshRun literal(g, msteps, gray_limit);
+          const int literal_rc = jikkoujj(literal.r, cmds);
+          fast.prune = run % 3 != 0;
+          fast.reset();
+          if (run % 2 == 0) {
+            // Counted: the forward commands of those the step limit lets begin.
+            const std::size_t runnable =
+                std::min(cmds.size(), static_cast<std::size_t>(msteps - 1));
+            fast.goes_left =
+                std::count(cmds.begin(), cmds.begin() + static_cast<long>(runnable), 's');
+          }
+          int rc = 0;
+          for (std::size_t at = 0; at < cmds.size() && rc == 0;) {
+            const std::size_t piece = std::min<std::size_t>(cmds.size() - at, 1 + rng() % 40);
+            rc = fast.run_mapped(cmds.data() + at, piece, op.data());
+            at += piece;
+          }
+          const std::string where = std::string(e.id) + " msteps " + std::to_string(msteps) +
+                                    " gray " + std::to_string(gray_limit) + " run " +
+                                    std::to_string(run) + " " + cmds;
+          ASSERT_EQ(fast.cleared, literal.r.cleared) << where;
+          if (literal.r.cleared || !fast.prune) {
+            ASSERT_EQ(rc, literal_rc) << where;
+            ASSERT_EQ(fast.steps, literal.r.steps) << where;
+            ASSERT_EQ(fast.x, literal.r.x) << where;
+            ASSERT_EQ(fast.y, literal.r.y) << where;
+            ASSERT_EQ(fast.vect, literal.r.vect) << where;
+            ASSERT_EQ(fast.getpts, literal.r.getpts) << where;
+            clears += literal.r.cleared ? 1 : 0;
+          } else {
+            ASSERT_LE(fast.steps, literal.r.steps) << where;
+            if (rc == -1 && literal_rc == 0) ++pruned_sooner;
+          }
+        }
+      }
+    }
+  }
+  // The random runs do reach both kinds of end.
+  EXPECT_GT(clears, 0);
+  EXPECT_GT(pruned_sooner, 0);
 }
 
 TEST(Robot, PruningStopsOnlyRunsThatCannotClear) {
