@@ -211,11 +211,13 @@ struct Robot {
           pos -= kMove[t];  // the robot stays
           continue;
         }
-        // A gray cell or a target to collect: the rules of go_straight.
+        // A gray cell or a target to collect: the rules of go_straight.  The
+        // bound at the target itself waits for the next command.
         s = static_cast<int>(s_at + static_cast<long long>(i));
         steps = s;
         vect = static_cast<int>(v);
-        rc = arrive(static_cast<int>(np / 27), static_cast<int>(np % 27), cell);
+        rc = cell == 'o' ? collect(np)
+                         : arrive(static_cast<int>(np / 27), static_cast<int>(np % 27), cell);
         if (rc == -1) goto done;
         {
           const long long left = budget + need;
@@ -269,7 +271,7 @@ struct Robot {
   std::int16_t held_at[27 * 27] = {};
   int held = 0;
   void hold_target(int cell) {
-    gate()[cell] = bounds_gate ? grid->bounds.near[cell / 27][cell % 27] : 0;
+    gate()[cell] = bounds_gate ? (&grid->bounds.near[0][0])[cell] : 0;
     held_at[held++] = static_cast<std::int16_t>(cell);
   }
   void release_targets() {
@@ -291,32 +293,38 @@ struct Robot {
       return lastfail > mlastfail ? -1 : 0;
     }
     if (cell == 'o' && l[x][y] < base + lastfail) {
-      l[x][y] = base + steps;
-      hold_target(x * 27 + y);
-      ++getpts;
-      if (getpts >= grid->mappts) {
-        cleared = true;
-        return -1;
-      }
-      set_limit();
-      if (tb != nullptr) collect_for_bound();
+      if (collect(x * 27 + y) == -1) return -1;
     }
     return far_from_targets() ? -1 : 0;
+  }
+
+  // Collects the target at flat index `cell` (27 * column + row), not
+  // collected since the latest gray cell, at the current step.  Returns -1
+  // when that clears the map.
+  int collect(long cell) {
+    (&l[0][0])[cell] = base + steps;
+    hold_target(static_cast<int>(cell));
+    if (++getpts >= grid->mappts) {
+      cleared = true;
+      return -1;
+    }
+    set_limit();
+    if (tb != nullptr) {
+      if (tracked < TargetBounds::kTracked) {
+        got[tracked++] = (&tb->target[0][0])[cell];
+        rest = tb->rest(got, tracked);
+      } else {
+        rest = 0;  // too many to follow: near(p) alone
+      }
+      cap = static_cast<long long>(msteps) - 1 - rest;
+    }
+    return 0;
   }
 
   // With the target bounds: true when the commands left cannot take the
   // robot from here through every target it has not collected.
   bool far_from_targets() const {
     return tb != nullptr && steps + static_cast<long long>(tb->near[x][y]) > cap;
-  }
-  void collect_for_bound() {
-    if (tracked < TargetBounds::kTracked) {
-      got[tracked++] = tb->target[x][y];
-      rest = tb->rest(got, tracked);
-    } else {
-      rest = 0;  // too many to follow: near(p) alone
-    }
-    cap = static_cast<long long>(msteps) - 1 - rest;
   }
 
   // The step number from which every command is refused: msteps, or with
