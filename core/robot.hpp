@@ -82,6 +82,17 @@ struct Robot {
     held = 0;
   }
 
+  // The forward moves any run needs at least to clear the map from the
+  // start: one per target and, with the target bounds (no gray cell may be
+  // entered), the way to the nearest target and on through all of them,
+  // near(start) + max(MST, targets - 1) (see target_bounds.hpp).
+  long long moves_to_clear() const {
+    const long long targets = grid->mappts;
+    if (!prune || !grid->bounds.ready || mlastfail > 0) return targets;
+    const TargetBounds& b = grid->bounds;
+    return b.near[grid->startx][grid->starty] + std::max<long long>(b.mst, targets - 1);
+  }
+
   // Step at which the target at (cx, cy) was collected in this run, 0 if not.
   int collected_at(int cx, int cy) const {
     if (grid == nullptr || grid->k[cx][cy] != 'o') return 0;

@@ -110,6 +110,9 @@ struct alignas(64) FixedSearch {
   template <int K>
   void level();
   void innermost();
+  // At a node of the last function slot's level: true, with every candidate
+  // below it counted as run, when none of them can clear.
+  bool skip_subtree();
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
   // A unit aims at unit_candidates candidates: large enough that claiming

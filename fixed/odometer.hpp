@@ -5,6 +5,7 @@
 
 #include "engine.hpp"
 #include "input.hpp"
+#include "interpreter.hpp"
 #include "progress.hpp"
 
 namespace solver {
@@ -78,7 +79,7 @@ void FixedSearch<N>::level() {
           if (nodes >= count_limit) stop_walk = true;
         } else if (K != cut || enter_node()) {
           // A node of the level that makes the units of a parallel pass.
-          level<K + 1>();
+          if (K != N || !skip_subtree()) level<K + 1>();
         }
         if (stop_walk) return;
       }
@@ -109,6 +110,70 @@ bool FixedSearch<N>::enter_node() {
     unit_runs = gate == OrderedPass::Gate::Run;
   }
   return unit_runs;
+}
+
+// The function's slots are all chosen here, and with them the stream of
+// places of every candidate below.  A candidate runs at most the forward
+// commands of its prefix and of that stream, and each place of a main-line
+// argument holds "s" at most; when even that many fall short of the forward
+// moves any run needs to clear (Robot::moves_to_clear), no candidate below
+// can clear, and running them would change nothing but the time taken.  They
+// are counted as run, as many as the odometer would walk: the first call's
+// arguments that the closing judgement lets through, times the prefixes.
+//
+// Not before a resumption has loaded its candidate, nor while the candidates
+// are observed one by one, nor where the units of a parallel pass are cut
+// below this level (the candidates would fall outside every unit).
+template <int N>
+bool FixedSearch<N>::skip_subtree() {
+  if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
+  if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
+  const code_parts& jj = slot[kMain];
+  const std::uint64_t arguments = first_call_arguments();
+  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
+  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
+  if (arguments == 0 || arguments >= kMost || prefixes >= kMost || arguments > kMost / prefixes) {
+    return false;
+  }
+  // The main line's slots as their levels will start them: the stream's key
+  // takes their sizes, and a walk that stopped early (a count) may have left
+  // fragments of another distribution in them.
+  for (int i = kMain; i < kSlots; ++i) getsss(slot[i]);
+  if (places_generation != letters_generation) {
+    places_generation = letters_generation;
+    places_now = places_key(places_now_key);
+  }
+  if (!places_now) return false;
+  if (stream_generation != letters_generation || loaded < 0 || stream_stale) {
+    ensure_stream(places_now_key);
+    stream_generation = letters_generation;
+  }
+  if (!st->stream_full) return false;
+  long long goes = jj.fixed == 1 ? jj.scount : jj.length;
+  std::size_t place = 1;
+  for (int i = 0; i <= N; ++i) {
+    for (const char ch : slot[i].code) {
+      if (!interpreter_detail::is_command(ch)) continue;
+      if (ch == 's') goes += st->occurs[place];
+      ++place;
+    }
+  }
+  for (; place <= st->place_count; ++place) goes += st->occurs[place];
+  if (goes >= robot.moves_to_clear()) return false;
+  const std::uint64_t candidates = arguments * prefixes;
+  runs += candidates;
+  // The keyboard, as after a candidate: the position shown is the first
+  // candidate below, which every candidate before it precedes.
+  if (walk == Walk::Worker) {
+    cursor->candidates += candidates;
+    if (pass->checkpoint(*cursor)) stop_walk = true;
+  } else {
+    simulated += candidates;
+    if (key_waiting(c))
+      on_key(
+          c, grid, lim, [&] { PRINT_CODE(0); }, kInputErrorLine, true);
+  }
+  return true;
 }
 
 template <int N>
@@ -148,13 +213,14 @@ void FixedSearch<N>::innermost() {
     prepare_commands(commands_generation != slots_generation);
     commands_generation = slots_generation;
   }
-  // Every target is collected by a forward move of its own, so a run with
-  // fewer forward commands than targets (those of its prefix and those the
-  // stream holds for this combination) never clears: it is not run.
+  // A run with fewer forward commands (those of its prefix and those the
+  // stream holds for this combination) than any run needs to clear
+  // (Robot::moves_to_clear) never clears: it is not run.
+  const long long moves = robot.moves_to_clear();
   const auto run = [&] {
     if (literal) return run_literal();
     if (single) return run_direct();
-    if (goes_total >= 0 && goes_total + jj.scount < grid.mappts) return RunEnd::Failed;
+    if (goes_total >= 0 && goes_total + jj.scount < moves) return RunEnd::Failed;
     return run_candidate(true);
   };
   if (walk == Walk::Worker) {

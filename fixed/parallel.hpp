@@ -36,21 +36,6 @@ namespace parallel_detail {
 // Counts of combinations stop growing here.
 inline constexpr std::uint64_t kMost = std::uint64_t{1} << 63;
 
-// Fragments of `length` characters over s, r, l without the turn runs rr,
-// rl, lr or lll (counts beyond kMost are held there).
-inline std::uint64_t fragments(int length) {
-  const auto add = [](std::uint64_t x, std::uint64_t y) { return x + y < kMost ? x + y : kMost; };
-  // Fragments ending in s (or empty), r, l after a non-l, ll.
-  std::uint64_t end_s = 1, end_r = 0, end_l = 0, end_ll = 0;
-  for (int i = 0; i < length; ++i) {
-    const std::uint64_t s = add(add(end_s, end_r), add(end_l, end_ll));
-    end_ll = end_l;
-    end_r = end_l = end_s;
-    end_s = s;
-  }
-  return add(add(end_s, end_r), add(end_l, end_ll));
-}
-
 }  // namespace parallel_detail
 
 // Main-line fragments of the prefix's length (at most unit_candidates are
@@ -59,7 +44,7 @@ template <int N>
 std::uint64_t FixedSearch<N>::prefixes() const {
   const code_parts& jj = slot[kMain];
   if (jj.fixed == 1) return 1;
-  return std::min(parallel_detail::fragments(jj.length), unit_candidates);
+  return std::min(main_fragments(jj.length), unit_candidates);
 }
 
 // The combinations of the first call's arguments that the judgement at the
@@ -82,7 +67,7 @@ std::uint64_t FixedSearch<N>::first_call_arguments() const {
   for (int p = 0; p < N; ++p) {
     const code_parts& a = slot[kMainArg + p];
     const bool fixed = a.fixed == 1;
-    const std::uint64_t n = fixed ? 1 : parallel_detail::fragments(a.length);
+    const std::uint64_t n = fixed ? 1 : main_fragments(a.length);
     all = n != 0 && all > kMost / n ? kMost : all * n;
     // Without s: "", "r", "l", "ll"; without turns: all "s".
     const std::uint64_t no_s = fixed ? (a.scount == 0 ? 1 : 0)

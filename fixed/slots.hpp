@@ -2,6 +2,8 @@
 // fixed-template engine and the counter-template search.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -31,7 +33,12 @@ void syokika_code(code_parts& p);
 // Back to the first fragment of its length (all "s"), unless fixed.
 inline void getsss(code_parts& p) {
   if (p.fixed == 1) return;
-  p.code.assign(static_cast<std::size_t>(p.length), 's');
+  const auto n = static_cast<std::size_t>(p.length);
+  if (p.code.size() == n) {
+    std::fill_n(p.code.data(), n, 's');  // the usual case: no reallocation
+  } else {
+    p.code.assign(n, 's');
+  }
   p.scount = p.length;
   p.turncount = p.xcount = p.ycount = p.zcount = 0;
 }
@@ -42,6 +49,22 @@ inline void getsss(code_parts& p) {
 // at its first fragment).  A fixed slot returns -1 untouched.  A character
 // outside the alphabet is treated as the last digit value (it carries).
 int getnew(code_parts& p, int nparams);
+
+// The number of fragments getnew0 runs through at `length` characters
+// (counts beyond 2^63 are held there).
+inline std::uint64_t main_fragments(int length) {
+  constexpr std::uint64_t kMost = std::uint64_t{1} << 63;
+  const auto add = [](std::uint64_t x, std::uint64_t y) { return x + y < kMost ? x + y : kMost; };
+  // Fragments ending in s (or empty), r, l after a non-l, ll.
+  std::uint64_t end_s = 1, end_r = 0, end_l = 0, end_ll = 0;
+  for (int i = 0; i < length; ++i) {
+    const std::uint64_t s = add(add(end_s, end_r), add(end_l, end_ll));
+    end_ll = end_l;
+    end_r = end_l = end_s;
+    end_s = s;
+  }
+  return add(add(end_s, end_r), add(end_l, end_ll));
+}
 
 inline int getnew0(code_parts& p) {
   return getnew(p, 0);
