@@ -219,6 +219,23 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   return r;
 }
 
+// Map 0004 (eight targets, far apart) with a step limit of 14: no
+// combination of the function's slots leaves room for the forward moves a
+// clear needs, so no candidate is run, yet every candidate is counted, as
+// many as a walk that observes each one meets, with one thread or two.
+TEST(FastEngine, CandidatesThatCannotClearAreCountedNotRun) {
+  Bench<2> observed(catalogue_grid("0004"), 6, 14, 0);
+  const std::size_t all = observed.candidates().size();
+  ASSERT_GT(all, 1000u);
+  for (const int threads : {1, 2}) {
+    const Searched s = search_with<2>(threads, "0004", 6 + FixedSearch<2>::kTemplateBytes, 14, 0);
+    EXPECT_EQ(s.status, -1);
+    EXPECT_EQ(s.stats.candidates, all) << threads;
+    EXPECT_EQ(s.stats.runs, all) << threads;
+    EXPECT_EQ(s.stats.commands, 0u) << threads;
+  }
+}
+
 template <int N>
 void same_search_for_every_thread_count(const std::string& id, int entered, int msteps,
                                         int mlastfail, bool clears) {
