@@ -80,18 +80,18 @@ struct Robot {
     }
     bounds_gate = false;
     held = 0;
+    moves_pruned = g.mappts;
+    if (g.bounds.ready && mlastfail <= 0) {
+      const TargetBounds& b = g.bounds;
+      moves_pruned = b.near[g.startx][g.starty] + std::max<long long>(b.mst, g.mappts - 1LL);
+    }
   }
 
   // The forward moves any run needs at least to clear the map from the
   // start: one per target and, with the target bounds (no gray cell may be
   // entered), the way to the nearest target and on through all of them,
   // near(start) + max(MST, targets - 1) (see target_bounds.hpp).
-  long long moves_to_clear() const {
-    const long long targets = grid->mappts;
-    if (!prune || !grid->bounds.ready || mlastfail > 0) return targets;
-    const TargetBounds& b = grid->bounds;
-    return b.near[grid->startx][grid->starty] + std::max<long long>(b.mst, targets - 1);
-  }
+  long long moves_to_clear() const { return prune ? moves_pruned : grid->mappts; }
 
   // Step at which the target at (cx, cy) was collected in this run, 0 if not.
   int collected_at(int cx, int cy) const {
@@ -275,6 +275,7 @@ struct Robot {
   // gate_plain 0; `gate` is the one in use for this run.  A target takes its
   // plain value while it is collected (`held` lists those cells), and kEvent
   // again at a gray cell and before the next run.
+  long long moves_pruned = 0;  // moves_to_clear() with pruning
   long long gate_plain[27][27] = {};
   long long gate_bounds[27][27] = {};
   bool bounds_gate = false;

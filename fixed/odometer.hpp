@@ -130,11 +130,10 @@ bool FixedSearch<N>::skip_subtree() {
   if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
   const code_parts& jj = slot[kMain];
   const std::uint64_t arguments = first_call_arguments();
+  if (arguments == 0) return true;  // the closing judgement lets nothing through
   const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
   constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
-  if (arguments == 0 || arguments >= kMost || prefixes >= kMost || arguments > kMost / prefixes) {
-    return false;
-  }
+  if (arguments >= kMost || prefixes >= kMost || arguments > kMost / prefixes) return false;
   // The main line's slots as their levels will start them: the stream's key
   // takes their sizes, and a walk that stopped early (a count) may have left
   // fragments of another distribution in them.
