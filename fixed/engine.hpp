@@ -140,7 +140,10 @@ struct alignas(64) FixedSearch {
   Planned plan_distribution();
   // Combinations of the first call's arguments that reach the main-line
   // prefix, for the function's slots as they stand.
-  std::uint64_t first_call_arguments() const;
+  std::uint64_t first_call_arguments();
+  std::array<int, 3 * N> arguments_shape{};
+  std::array<std::uint64_t, 4> arguments_count{};
+  bool arguments_known = false;
   void parallel_pass();
   // The distributions of a parallel search are planned ahead by `planner`,
   // a search object of the coordinator's own, while the workers run the
