@@ -51,11 +51,7 @@ struct Robot {
 
   // When each target was last collected, as `base` + step, so that a reset
   // need not clear the grid: values of earlier runs all lie below `base`.
-  // The other cells hold kFloor (a floor cell, never to collect) or kOther
-  // (a wall or a gray cell, always to look at), so that a move reads one
-  // value to know whether it only moves (see run_mapped).
-  static constexpr long long kFloor = std::numeric_limits<long long>::max();
-  static constexpr long long kOther = std::numeric_limits<long long>::min();
+  // Only target cells are read.
   long long l[27][27] = {};
   long long base = 0;
   // Forward commands the rest of the run holds, when the caller knows them
@@ -72,7 +68,7 @@ struct Robot {
     for (int cx = 0; cx < 27; ++cx) {
       for (int cy = 0; cy < 27; ++cy) {
         const char cell = g.k[cx][cy];
-        l[cx][cy] = cell == '.' ? kFloor : cell == 'o' ? 0 : kOther;
+        l[cx][cy] = 0;
         const bool plain = cell == '.';
         gate_plain[cx][cy] = plain ? 0 : kEvent;
         gate_bounds[cx][cy] = plain ? (g.bounds.ready ? g.bounds.near[cx][cy] : 0) : kEvent;
@@ -272,7 +268,7 @@ struct Robot {
 
   // The gates: of every cell, what a plain move onto it needs (see
   // forward_need), or kEvent.  gate_bounds holds near(p) at plain cells,
-  // gate_plain 0; `gate` is the one in use for this run.  A target takes its
+  // gate_plain 0; gate() is the one in use for this run.  A target takes its
   // plain value while it is collected (`held` lists those cells), and kEvent
   // again at a gray cell and before the next run.
   long long moves_pruned = 0;  // moves_to_clear() with pruning
