@@ -236,6 +236,27 @@ TEST(FastEngine, CandidatesThatCannotClearAreCountedNotRun) {
   }
 }
 
+// With every candidate counted without a run, a waiting key is still seen:
+// the position shown is a candidate of the distribution being searched.
+TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
+  Bench<2> b(catalogue_grid("0004"), 6, 14, 0);
+  b.h.keys.inject('a');
+  EXPECT_EQ(search_status(b), -1);
+  const std::string out = b.h.out.str();
+  const std::string head = std::string(FixedSearch<2>::kTemplate) + "\n";
+  const std::size_t at = out.find(head);
+  ASSERT_NE(at, std::string::npos);
+  std::istringstream position(out.substr(at + head.size()));
+  std::string line;
+  std::string lengths;
+  for (int n = 1; n <= 6 && std::getline(position, line); ++n) {
+    const std::string slot = "[" + std::to_string(n) + "]=";
+    ASSERT_EQ(line.rfind(slot, 0), 0u) << line;
+    lengths += (n > 1 ? "," : "") + std::to_string(line.size() - slot.size());
+  }
+  EXPECT_NE(out.rfind(lengths + "\n", at), std::string::npos) << lengths;
+}
+
 template <int N>
 void same_search_for_every_thread_count(const std::string& id, int entered, int msteps,
                                         int mlastfail, bool clears) {
