@@ -131,13 +131,13 @@ bool FixedSearch<N>::skip_subtree() {
   const code_parts& jj = slot[kMain];
   const std::uint64_t arguments = first_call_arguments();
   if (arguments == 0) return true;  // the closing judgement lets nothing through
-  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
-  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
-  if (arguments >= kMost || prefixes >= kMost || arguments > kMost / prefixes) return false;
   // The main line's slots as their levels will start them: the stream's key
   // takes their sizes, and a walk that stopped early (a count) may have left
-  // fragments of another distribution in them.
-  for (int i = kMain; i < kSlots; ++i) getsss(slot[i]);
+  // fragments of another distribution in them (of commands only: the main
+  // line is enumerated without parameter letters).
+  for (int i = kMain; i < kSlots; ++i) {
+    if (slot[i].code.size() != static_cast<std::size_t>(slot[i].length)) getsss(slot[i]);
+  }
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
     places_now = places_key(places_now_key);
@@ -159,6 +159,11 @@ bool FixedSearch<N>::skip_subtree() {
   }
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
   if (goes >= robot.moves_to_clear()) return false;
+  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
+  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
+  if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
+    return false;
+  }
   const std::uint64_t candidates = arguments * prefixes;
   runs += candidates;
   // The keyboard, as after a candidate: the position shown is the first
