@@ -42,6 +42,15 @@ struct FreshRun {
   }
 };
 
+// The command code of each byte, as the engine's streams of characters use.
+std::array<std::uint8_t, 256> command_codes() {
+  std::array<std::uint8_t, 256> op{};
+  op['s'] = kGo;
+  op['r'] = kRight;
+  op['l'] = kLeft;
+  return op;
+}
+
 TEST(Robot, ClearsMap0001OnTheFourthStep) {
   const Grid g = load("0001");
   FreshRun run(g, 5, 0);
@@ -188,10 +197,7 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
       EXPECT_FALSE(short_of.r.cleared) << ref.id;
       // The fast loop, with the forward commands counted or not: no slack
       // at all, so a bound that asks one move too many stops the run.
-      std::array<std::uint8_t, 256> op{};
-      op['s'] = kGo;
-      op['r'] = kRight;
-      op['l'] = kLeft;
+      const std::array<std::uint8_t, 256> op = command_codes();
       for (const bool counted : {false, true}) {
         FreshRun fast(g, ref.msteps, ref.mlastfail);
         fast.r.prune = prune;
@@ -214,10 +220,7 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
 // sooner.
 TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
   std::mt19937 rng(20261209);
-  std::array<std::uint8_t, 256> op{};
-  op['s'] = kGo;
-  op['r'] = kRight;
-  op['l'] = kLeft;
+  const std::array<std::uint8_t, 256> op = command_codes();
   int clears = 0;
   int pruned_sooner = 0;
   for (const auto& e : kCatalogue) {

@@ -236,6 +236,20 @@ TEST(FastEngine, CandidatesThatCannotClearAreCountedNotRun) {
   }
 }
 
+// The slot lengths of the position printed from `from` on ("1,21,1,..."),
+// or "" when the lines there are not `slots` slot lines.
+std::string position_lengths(const std::string& out, std::size_t from, int slots) {
+  std::istringstream position(out.substr(from));
+  std::string lengths;
+  std::string line;
+  for (int n = 1; n <= slots; ++n) {
+    const std::string slot = "[" + std::to_string(n) + "]=";
+    if (!std::getline(position, line) || line.rfind(slot, 0) != 0) return "";
+    lengths += (n > 1 ? "," : "") + std::to_string(line.size() - slot.size());
+  }
+  return lengths;
+}
+
 // With every candidate counted without a run, a waiting key is still seen:
 // the position shown is a candidate of the distribution being searched.
 TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
@@ -246,14 +260,8 @@ TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
   const std::string head = std::string(FixedSearch<2>::kTemplate) + "\n";
   const std::size_t at = out.find(head);
   ASSERT_NE(at, std::string::npos);
-  std::istringstream position(out.substr(at + head.size()));
-  std::string line;
-  std::string lengths;
-  for (int n = 1; n <= 6 && std::getline(position, line); ++n) {
-    const std::string slot = "[" + std::to_string(n) + "]=";
-    ASSERT_EQ(line.rfind(slot, 0), 0u) << line;
-    lengths += (n > 1 ? "," : "") + std::to_string(line.size() - slot.size());
-  }
+  const std::string lengths = position_lengths(out, at + head.size(), 6);
+  ASSERT_FALSE(lengths.empty());
   EXPECT_NE(out.rfind(lengths + "\n", at), std::string::npos) << lengths;
 }
 
@@ -328,16 +336,11 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
     return;
   }
   ASSERT_NE(at, std::string::npos);
-  std::istringstream position(out.substr(at + head.size()));
-  std::string lengths;
-  std::string line;
-  for (int n = 1; n <= 8 && std::getline(position, line); ++n) {
-    const std::string slot = "[" + std::to_string(n) + "]=";
-    ASSERT_EQ(line.rfind(slot, 0), 0u) << line;
-    lengths += (n > 1 ? "," : "") + std::to_string(line.size() - slot.size());
-  }
+  const std::string lengths = position_lengths(out, at + head.size(), 8);
+  ASSERT_FALSE(lengths.empty());
   // The last distribution line before the position.
   std::istringstream before(out.substr(0, at));
+  std::string line;
   std::string last;
   while (std::getline(before, line)) {
     if (!line.empty() && line.find_first_not_of("0123456789,") == std::string::npos) last = line;
