@@ -135,6 +135,17 @@ void FixedSearch<N>::build_full_stream() {
       }
     }
   }
+  // The values just built equal those they were built from (for a
+  // parameter that is not live: both empty or both not), none of them cut
+  // to the budget.
+  const auto same_values = [&](std::size_t budget) {
+    for (int p = 0; p < N; ++p) {
+      if (next_size[p] != cur_size[p]) return false;
+      if ((live >> p & 1U) == 0) continue;
+      if (next_size[p] >= budget || std::memcmp(next[p], cur[p], next_size[p]) != 0) return false;
+    }
+    return true;
+  };
   int idle = 0;
   bool built = false;
   while (end == StreamEnd::Open) {
@@ -178,6 +189,26 @@ void FixedSearch<N>::build_full_stream() {
     } else if (++idle > (1 << N)) {
       // See idle_level_ends_run: values of commands only.
       end = StreamEnd::Idle;
+      break;
+    }
+    if (len != before && same_values(budget)) {
+      // The values came back unchanged, and uncut: every later call is built
+      // from the same values and emits the same commands, until the stream
+      // is full (a call that cuts a value to its budget emits the same
+      // commands up to the limit, see recursion()).  So the rest of the
+      // stream repeats this call's commands, and the last call built holds
+      // these values cut to that call's budget.
+      const std::size_t period = len - before;
+      const std::size_t last_budget = room - (len + (room - len - 1) / period * period);
+      while (len != room) {
+        const std::size_t take = std::min(len - before, room - len);
+        std::memcpy(out + len, out + before, take);
+        len += take;
+      }
+      for (int p = 0; p < N; ++p) {
+        if ((live >> p & 1U) != 0) next_size[p] = std::min(next_size[p], last_budget);
+      }
+      end = StreamEnd::Limit;
       break;
     }
     std::swap(cur, next);

@@ -82,6 +82,31 @@ TEST(Interpreter, SecondWorkedExample) {
   EXPECT_EQ(b.s->argument(2), "l");
 }
 
+TEST(Interpreter, ValuesThatComeBackRepeatTheirCall) {
+  // [1] sXY, [2] rs, [3] s, [4] empty, [5] rs, [6] l: from the first level on
+  // X is "rs" and Y "s", and every call after the first runs "s rs s".
+  const List slots = {"sXY", "rs", "s", "", "rs", "l"};
+  expect_commands<2>(slots,
+                     "srsl"
+                     "srss"
+                     "srss"
+                     "srss"
+                     "srss"
+                     "srss");
+  // The last call built begins after 16 commands: with three commands left
+  // before the limit its values are whole, with one X is cut to "r".
+  Bench<2> b(open_grid(), 4, 19);
+  b.fill(slots);
+  EXPECT_EQ(b.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(b.s->argument(0), "rs");
+  EXPECT_EQ(b.s->argument(1), "s");
+  Bench<2> cut(open_grid(), 4, 17);
+  cut.fill(slots);
+  EXPECT_EQ(cut.s->simulate(), RunEnd::Failed);
+  EXPECT_EQ(cut.s->argument(0), "r");
+  EXPECT_EQ(cut.s->argument(1), "s");
+}
+
 TEST(Interpreter, FirstCallTakesTheMainLineAsItStands) {
   // No cut applies to the first call: a main-line argument longer than the
   // budget runs until the step limit.
