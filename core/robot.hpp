@@ -113,6 +113,7 @@ struct Robot {
     bounds_gate = tb != nullptr;
     if (tb != nullptr) {
       tracked = 0;
+      std::fill(std::begin(nn_sum), std::end(nn_sum), 0);
       rest = tb->mst;
       cap = static_cast<long long>(msteps) - 1 - rest;
     }
@@ -319,8 +320,12 @@ struct Robot {
     set_limit();
     if (tb != nullptr) {
       if (tracked < TargetBounds::kTracked) {
-        got[tracked++] = (&tb->target[0][0])[cell];
-        rest = tb->rest(got, tracked);
+        // TargetBounds::rest, kept as sums for every count of targets.
+        const auto& nn = tb->nn[static_cast<std::size_t>((&tb->target[0][0])[cell])];
+        for (int k = 0; k < TargetBounds::kTracked; ++k)
+          nn_sum[k] += nn[static_cast<std::size_t>(k)];
+        const long long r = static_cast<long long>(tb->mst) - nn_sum[tracked++];
+        rest = r > 0 ? static_cast<int>(r) : 0;
       } else {
         rest = 0;  // too many to follow: near(p) alone
       }
@@ -347,11 +352,12 @@ struct Robot {
   }
   int limit = 0;
   // The target bounds in use (null: none), the targets collected so far
-  // while they are few enough to follow, and the latest step from which the
-  // robot at a cell p still has near(p) forward moves to reach a target and
-  // enough after them for the others: it stops when steps + near(p) > cap.
+  // while they are few enough to follow (how many, and for each k the sum
+  // over them of nn(c, k + 1)), and the latest step from which the robot at
+  // a cell p still has near(p) forward moves to reach a target and enough
+  // after them for the others: it stops when steps + near(p) > cap.
   const TargetBounds* tb = nullptr;
-  int got[TargetBounds::kTracked] = {};
+  std::int32_t nn_sum[TargetBounds::kTracked] = {};
   int tracked = 0;
   int rest = 0;
   long long cap = 0;
