@@ -309,7 +309,11 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kKeyChars = 96;
   struct StreamKey {
     std::array<std::uint64_t, 1 + kKeyChars / 32> w{};
-    bool operator==(const StreamKey&) const = default;
+    bool operator==(const StreamKey& o) const {
+      std::uint64_t differ = 0;
+      for (std::size_t i = 0; i < w.size(); ++i) differ |= w[i] ^ o.w[i];
+      return differ == 0;
+    }
   };
   struct StreamKeyHash {
     std::size_t operator()(const StreamKey& k) const {

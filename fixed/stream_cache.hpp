@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -27,23 +28,33 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
     sizes |= static_cast<std::uint64_t>(n) << shift;
     shift += 8;
   };
+  // The two bits of each character, 4 for one that is neither a command
+  // nor a parameter letter.
+  static constexpr auto kTwo = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(4);
+    t['s'] = t['r'] = t['l'] = 0;
+    t['X'] = 1;
+    t['Y'] = 2;
+    t['Z'] = 3;
+    return t;
+  }();
   std::size_t count = 0;
   std::size_t bit = 0;
+  unsigned other = 0;
   for (int i = 0; i <= N; ++i) {
     const std::string& code = slot[i].code;
     if (code.size() > 0xff || bit / 2 + code.size() > kKeyChars) return false;
     put_size(code.size());
     for (const char ch : code) {
-      std::uint64_t two = 0;
-      if (!interpreter_detail::is_command(ch)) {
-        if (ch < 'X' || ch > 'Z') return false;
-        two = 1 + static_cast<std::uint64_t>(ch - 'X');
-      }
-      key.w[1 + bit / 64] |= two << (bit % 64);
+      const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];
+      other |= two;
+      key.w[1 + bit / 64] |= static_cast<std::uint64_t>(two & 3U) << (bit % 64);
       bit += 2;
     }
     count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   }
+  if ((other & 4U) != 0) return false;
   if (slot[kMain].code.size() > 0xff) return false;
   put_size(slot[kMain].code.size());
   for (int p = 0; p < N; ++p) {
