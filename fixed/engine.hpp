@@ -141,7 +141,7 @@ struct alignas(64) FixedSearch {
   // Combinations of the first call's arguments that reach the main-line
   // prefix, for the function's slots as they stand.
   std::uint64_t first_call_arguments();
-  std::array<int, 3 * N> arguments_shape{};
+  std::uint64_t arguments_shape = 0;
   std::array<std::uint64_t, 4> arguments_count{};
   bool arguments_known = false;
   void parallel_pass();

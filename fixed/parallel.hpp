@@ -64,14 +64,18 @@ std::uint64_t FixedSearch<N>::first_call_arguments() {
   }
   // The counts depend on the arguments' lengths (and, for a fixed one, on
   // whether it holds "s" and turns) only: worked out once per distribution.
-  std::array<int, 3 * N> shape{};
+  // The shape packs them, 20 bits an argument (lengths beyond 16 bits are
+  // worked out every time).
+  std::uint64_t shape = 0;
+  bool packed = true;
   for (int p = 0; p < N; ++p) {
     const code_parts& a = slot[kMainArg + p];
-    shape[3 * p] = a.length;
-    shape[3 * p + 1] = a.fixed == 1 ? 1 + (a.scount != 0 ? 1 : 0) : 0;
-    shape[3 * p + 2] = a.fixed == 1 && a.turncount != 0 ? 1 : 0;
+    const std::uint64_t fixed =
+        a.fixed == 1 ? 1U + (a.scount != 0 ? 2U : 0U) + (a.turncount != 0 ? 4U : 0U) : 0U;
+    packed = packed && a.length >= 0 && a.length <= 0xffff;
+    shape |= (static_cast<std::uint64_t>(a.length & 0xffff) | fixed << 16) << (20 * p);
   }
-  if (!arguments_known || shape != arguments_shape) {
+  if (!arguments_known || !packed || shape != arguments_shape) {
     using parallel_detail::kMost;
     std::uint64_t all = 1, without_s = 1, without_turns = 1, neither = 1;
     for (int p = 0; p < N; ++p) {
