@@ -424,6 +424,10 @@ struct alignas(64) FixedSearch {
   void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached);
   void run_distributions(const std::vector<Planned>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
+  unsigned function_key() const;
+  std::uint64_t last_function_slot_count();
+  std::array<std::uint64_t, 4> counted_below{};  // by function_key()
+  unsigned counted_keys = 0;                     // bit k: counted_below[k] known
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   bool build_values(std::size_t budget, bool from_stream);

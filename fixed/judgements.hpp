@@ -137,6 +137,23 @@ int FixedSearch<N>::chantei() const {
   return 0;
 }
 
+// What the judgement of the function's last slot (judge<N>) and the count
+// of the first call's arguments (first_call_arguments) read of the slots
+// before that one, the lengths aside (a distribution fixes them): whether
+// they hold "s" and whether they hold turns.  (For N = 2, B4 asks whether
+// the body has neither only when [2] is empty, and then that is whether
+// the slots before [3] have neither.)  Below 4.
+template <int N>
+unsigned FixedSearch<N>::function_key() const {
+  bool any_s = false;
+  bool any_turn = false;
+  for (int i = 0; i < N; ++i) {
+    any_s = any_s || slot[i].scount != 0;
+    any_turn = any_turn || slot[i].turncount != 0;
+  }
+  return (any_s ? 1U : 0U) | (any_turn ? 2U : 0U);
+}
+
 // At the last argument of the first call: some "s" and some turn outside the
 // main-line prefix.
 template <int N>

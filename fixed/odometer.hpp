@@ -77,6 +77,11 @@ void FixedSearch<N>::level() {
           // from the lengths and a judgement on the whole combination.
           nodes += first_call_arguments();
           if (nodes >= count_limit) stop_walk = true;
+        } else if (K + 1 == N && walk == Walk::Count && cut == kSlots - 2) {
+          // And the nodes below the function's last slot follow from what
+          // its judgement and that one read of the slots before it.
+          nodes += last_function_slot_count();
+          if (nodes >= count_limit) stop_walk = true;
         } else if (K != cut || enter_node()) {
           // A node of the level that makes the units of a parallel pass.
           if (K != N || !skip_subtree()) level<K + 1>();
@@ -110,6 +115,27 @@ bool FixedSearch<N>::enter_node() {
     unit_runs = gate == OrderedPass::Gate::Run;
   }
   return unit_runs;
+}
+
+// Counting: the nodes of the last outer level below the current node of
+// the level before the function's last slot, looked up by what the
+// judgement of that slot and first_call_arguments() read of the slots
+// before it (function_key()), and walked once per key and count.
+template <int N>
+std::uint64_t FixedSearch<N>::last_function_slot_count() {
+  const unsigned key = function_key();
+  if ((counted_keys >> key & 1U) == 0) {
+    const std::uint64_t before = nodes;
+    const std::uint64_t limit = count_limit;
+    nodes = 0;
+    count_limit = ~std::uint64_t{0};
+    level<N>();
+    counted_below[key] = nodes;
+    counted_keys |= 1U << key;
+    nodes = before;
+    count_limit = limit;
+  }
+  return counted_below[key];
 }
 
 // The function's slots are all chosen here, and with them the stream of

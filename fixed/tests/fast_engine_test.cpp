@@ -219,6 +219,45 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   return r;
 }
 
+// The planner of a parallel search counts each distribution's candidates
+// without walking its last levels (the function's last slot looked up by
+// what its judgement reads before it): with room to count them all, as many
+// as a walk that observes each one meets.  Map 0004 with a step limit of 14
+// clears nothing.
+template <int N>
+void planner_counts_as_walked(int bytes) {
+  const auto lengths = [](const std::array<code_parts, FixedSearch<N>::kSlots>& slots) {
+    std::string key;
+    for (const code_parts& p : slots) key += std::to_string(p.length) + ",";
+    return key;
+  };
+  Bench<N> walked(catalogue_grid("0004"), bytes, 14, 0);
+  std::map<std::string, std::uint64_t> seen;
+  walked.h.c.threads = 1;
+  walked.s->on_candidate = [&](const FixedSearch<N>& f) { ++seen[lengths(f.slot)]; };
+  walked.s->search();
+  ASSERT_GT(seen.size(), 10u);
+  Bench<N> planned(catalogue_grid("0004"), bytes, 14, 0);
+  planned.h.c.threads = 2;
+  planned.s->unit_candidates = std::uint64_t{1} << 40;
+  planned.s->get_firstlength();
+  bool started = false;
+  std::size_t distributions = 0;
+  while (planned.s->next_distribution(started)) {
+    const auto d = planned.s->plan_distribution();
+    const std::string key = lengths(d.slots);
+    EXPECT_EQ(d.candidates, seen.count(key) != 0 ? seen[key] : 0) << N << ": " << key;
+    distributions += seen.count(key);
+  }
+  EXPECT_EQ(distributions, seen.size());
+}
+
+TEST(ParallelSearch, PlannerCountsEachDistributionAsWalked) {
+  planner_counts_as_walked<3>(7);
+  planner_counts_as_walked<2>(7);
+  planner_counts_as_walked<1>(8);
+}
+
 // Map 0004 (eight targets, far apart) with a step limit of 14: no
 // combination of the function's slots leaves room for the forward moves a
 // clear needs, so no candidate is run, yet every candidate is counted, as
