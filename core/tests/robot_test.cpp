@@ -195,17 +195,21 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
       short_of.r.reset();
       jikkoujj(short_of.r, ref.commands);
       EXPECT_FALSE(short_of.r.cleared) << ref.id;
-      // The fast loop, with the forward commands counted or not: no slack
+      // The fast loop, counted or not, walls by the table or not: no slack
       // at all, so a bound that asks one move too many stops the run.
       const std::array<std::uint8_t, 256> op = command_codes();
-      for (const bool counted : {false, true}) {
+      for (const int way : {0, 1, 2, 3}) {
+        const bool counted = way % 2 == 1;
         FreshRun fast(g, ref.msteps, ref.mlastfail);
         fast.r.prune = prune;
+        fast.r.walls_judged = true;
+        fast.r.walls_by_table = way >= 2;
         fast.r.reset();
         if (counted) fast.r.goes_left = std::count(ref.commands.begin(), ref.commands.end(), 's');
         EXPECT_EQ(fast.r.run_mapped(ref.commands.data(), ref.commands.size(), op.data()), -1)
             << ref.id;
-        EXPECT_TRUE(fast.r.cleared) << ref.id << (counted ? " counted" : "");
+        EXPECT_TRUE(fast.r.cleared)
+            << ref.id << (counted ? " counted" : "") << (way >= 2 ? " table" : "");
         EXPECT_EQ(fast.r.steps, static_cast<int>(ref.commands.size())) << ref.id;
       }
     }
@@ -214,10 +218,10 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
 
 // The fast loop against the motion operations, on every catalogue map, with
 // the gray-cell rule on and off, with and without pruning, counted or not,
-// the commands handed over in pieces, many runs on one robot (collections of
-// earlier runs must not leak into later ones).  Without pruning it must end
-// exactly as the operations do; with pruning it may only end failed runs
-// sooner.
+// walls by the table or not, the commands handed over in pieces, many runs
+// on one robot (collections of earlier runs must not leak into later ones).
+// Without pruning it must end exactly as the operations do; with pruning it
+// may only end failed runs sooner.
 TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
   std::mt19937 rng(20261209);
   const std::array<std::uint8_t, 256> op = command_codes();
@@ -229,7 +233,9 @@ TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
       for (const int gray_limit : {0, msteps / 3, msteps}) {
         Robot fast;
         fast.bind(g, msteps, gray_limit);
+        fast.walls_judged = true;
         for (int run = 0; run < 40; ++run) {
+          fast.walls_by_table = run % 4 < 2;
           std::string cmds;
           const auto n = static_cast<std::size_t>(rng() % static_cast<unsigned>(msteps + 20));
           for (std::size_t i = 0; i < n; ++i) cmds.push_back("ssssrl"[rng() % 6]);
