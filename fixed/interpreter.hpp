@@ -483,16 +483,23 @@ void FixedSearch<N>::prepare_commands(bool all) {
       main_places = next;
       function_goes = st->stream_full ? forward_commands(1, main_places) : 0;
     }
+    // The main line's places, counting the forward commands at them as
+    // they are filled.
+    long long main_goes = 0;
     for (int p = 0; p < N; ++p) {
       for (const char ch : slot[kMainArg + p].code) {
-        command[next++] = interpreter_detail::op_of(ch);
+        const std::uint8_t op = interpreter_detail::op_of(ch);
+        command[next] = op;
+        main_goes += op == kGo ? st->occurs[next] : 0;
+        ++next;
       }
     }
+    // Only streams of places are built full.  The function's places, and
+    // so their forward commands, change only with `all`.
+    goes_total = st->stream_full ? function_goes + main_goes : -1;
+    return;
   }
-  // Only streams of places are built full.  The function's places, and so
-  // their forward commands, change only with `all`.
-  goes_total =
-      st->stream_full ? function_goes + forward_commands(main_places, st->place_count + 1) : -1;
+  goes_total = -1;
 }
 
 // One candidate: the main-line prefix, then the stream, built further when
