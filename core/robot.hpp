@@ -81,6 +81,9 @@ struct Robot {
         step_to[cell][t] = static_cast<std::int16_t>(wall ? cell : to);
       }
     }
+    walls_judged = false;
+    walls_by_table = false;
+    wall_moves = 0;
     bounds_gate = false;
     held = 0;
     moves_pruned = g.mappts;
