@@ -424,10 +424,13 @@ struct alignas(64) FixedSearch {
   void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached);
   void run_distributions(const std::vector<Planned>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
-  unsigned function_key() const;
-  std::uint64_t last_function_slot_count();
-  std::array<std::uint64_t, 4> counted_below{};  // by function_key()
-  unsigned counted_keys = 0;                     // bit k: counted_below[k] known
+  template <int L>
+  unsigned count_key() const;
+  template <int L>
+  std::uint64_t counted_below_level();
+  // By N - L and count_key<L>(); bit k of counted_keys[N - L]: counted.
+  std::array<std::array<std::uint64_t, 8>, 2> counted_below{};
+  std::array<unsigned, 2> counted_keys{};
   std::uint64_t prefixes() const;
   void recursion(const std::string& source, ArgValue& dest, std::size_t budget);
   bool build_values(std::size_t budget, bool from_stream);

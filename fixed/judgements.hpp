@@ -137,21 +137,30 @@ int FixedSearch<N>::chantei() const {
   return 0;
 }
 
-// What the judgement of the function's last slot (judge<N>) and the count
-// of the first call's arguments (first_call_arguments) read of the slots
-// before that one, the lengths aside (a distribution fixes them): whether
-// they hold "s" and whether they hold turns.  (For N = 2, B4 asks whether
-// the body has neither only when [2] is empty, and then that is whether
-// the slots before [3] have neither.)  Below 4.
+// What the judgements of levels L to N (the function's last slot, or its
+// last two) and the count of the first call's arguments
+// (first_call_arguments) read of the slots before level L, the lengths
+// aside (a distribution fixes them): whether they hold "s" and whether they
+// hold turns; from the last two slots on also, for N = 3, whether [1] or [2]
+// names Z (B1), and for N = 2 whether [1] names Y (A2).  (For N = 2, B4
+// asks whether the body has neither "s" nor turns only when [2] is empty,
+// and then that is whether the slots before [3] have neither.)  Below 8.
 template <int N>
-unsigned FixedSearch<N>::function_key() const {
+template <int L>
+unsigned FixedSearch<N>::count_key() const {
   bool any_s = false;
   bool any_turn = false;
-  for (int i = 0; i < N; ++i) {
+  for (int i = 0; i < L; ++i) {
     any_s = any_s || slot[i].scount != 0;
     any_turn = any_turn || slot[i].turncount != 0;
   }
-  return (any_s ? 1U : 0U) | (any_turn ? 2U : 0U);
+  unsigned key = (any_s ? 1U : 0U) | (any_turn ? 2U : 0U);
+  if constexpr (L == N - 1 && N == 3) {
+    key |= slot[kBody].zcount != 0 || slot[kArg].zcount != 0 ? 4U : 0U;
+  } else if constexpr (L == N - 1 && N == 2) {
+    key |= slot[kBody].ycount != 0 ? 4U : 0U;
+  }
+  return key;
 }
 
 // At the last argument of the first call: some "s" and some turn outside the

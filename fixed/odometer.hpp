@@ -77,10 +77,10 @@ void FixedSearch<N>::level() {
           // from the lengths and a judgement on the whole combination.
           nodes += first_call_arguments();
           if (nodes >= count_limit) stop_walk = true;
-        } else if (K + 1 == N && walk == Walk::Count && cut == kSlots - 2) {
-          // And the nodes below the function's last slot follow from what
-          // its judgement and that one read of the slots before it.
-          nodes += last_function_slot_count();
+        } else if ((K + 1 == N || K + 2 == N) && walk == Walk::Count && cut == kSlots - 2) {
+          // And the nodes below the function's last two slots follow from
+          // what their judgements and that one read of the slots before.
+          nodes += counted_below_level<std::clamp(K + 1, std::max(N - 1, 1), N)>();
           if (nodes >= count_limit) stop_walk = true;
         } else if (K != cut || enter_node()) {
           // A node of the level that makes the units of a parallel pass.
@@ -118,24 +118,29 @@ bool FixedSearch<N>::enter_node() {
 }
 
 // Counting: the nodes of the last outer level below the current node of
-// the level before the function's last slot, looked up by what the
-// judgement of that slot and first_call_arguments() read of the slots
-// before it (function_key()), and walked once per key and count.
+// the level before level L (one of the function's last two slots), looked
+// up by what the judgements of the levels from L on and
+// first_call_arguments() read of the slots before L (count_key<L>()), and
+// walked once per key and distribution.
 template <int N>
-std::uint64_t FixedSearch<N>::last_function_slot_count() {
-  const unsigned key = function_key();
-  if ((counted_keys >> key & 1U) == 0) {
+template <int L>
+std::uint64_t FixedSearch<N>::counted_below_level() {
+  static_assert(L >= N - 1 && L <= N && L >= 1);
+  const unsigned key = count_key<L>();
+  std::uint64_t& counted = counted_below[N - L][key];
+  unsigned& known = counted_keys[N - L];
+  if ((known >> key & 1U) == 0) {
     const std::uint64_t before = nodes;
     const std::uint64_t limit = count_limit;
     nodes = 0;
     count_limit = ~std::uint64_t{0};
-    level<N>();
-    counted_below[key] = nodes;
-    counted_keys |= 1U << key;
+    level<L>();
+    counted = nodes;
+    known |= 1U << key;
     nodes = before;
     count_limit = limit;
   }
-  return counted_below[key];
+  return counted;
 }
 
 // The function's slots are all chosen here, and with them the stream of

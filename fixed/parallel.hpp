@@ -120,7 +120,7 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
   cut = at;
   count_limit = limit;
   nodes = 0;
-  counted_keys = 0;  // counts of the last distribution counted
+  counted_keys = {};  // counts of the last distribution counted
   stop_walk = false;
   level<0>();
   walk = Walk::Serial;
