@@ -80,6 +80,8 @@ void FixedSearch<N>::level() {
         } else if ((K + 1 == N || K + 2 == N) && walk == Walk::Count && cut == kSlots - 2) {
           // And the nodes below the function's last two slots follow from
           // what their judgements and that one read of the slots before.
+          // (The clamp names a level only for the levels that never get
+          // here.)
           nodes += counted_below_level<std::clamp(K + 1, std::max(N - 1, 1), N)>();
           if (nodes >= count_limit) stop_walk = true;
         } else if (K != cut || enter_node()) {
