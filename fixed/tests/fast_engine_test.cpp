@@ -220,10 +220,10 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
 }
 
 // The planner of a parallel search counts each distribution's candidates
-// without walking its last levels (the function's last slot looked up by
-// what its judgement reads before it): with room to count them all, as many
-// as a walk that observes each one meets.  Map 0004 with a step limit of 14
-// clears nothing.
+// without walking its last levels (the function's last two slots looked up
+// by what their judgements read before them): with room to count them all,
+// as many as a walk that observes each one meets.  Map 0004 with a step
+// limit of 14 clears nothing.
 template <int N>
 void planner_counts_as_walked(int bytes) {
   const auto lengths = [](const std::array<code_parts, FixedSearch<N>::kSlots>& slots) {
