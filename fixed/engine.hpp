@@ -198,7 +198,11 @@ struct alignas(64) FixedSearch {
   void ensure_stream() { ensure_stream(use_places()); }
   void ensure_stream(bool with_places);
   // `prepared`: prepare_commands() has run for the current combination.
-  RunEnd run_candidate(bool prepared = false);
+  // `watch_loops`: a run through a stream that repeats itself ends as soon
+  // as the robot is seen going round a loop without collecting (see
+  // run_periodic), instead of at the step limit; the outcome is the same,
+  // only the step at which a failing run stops differs.
+  RunEnd run_candidate(bool prepared = false, bool watch_loops = false);
   void prepare_commands(bool all);
   // The same run without a stream, for a main-line prefix that is the only
   // one of its combination.
@@ -241,6 +245,7 @@ struct alignas(64) FixedSearch {
   template <int K>
   static int step(code_parts& p);
 
+  RunEnd run_periodic();
   RunEnd run_end() const { return robot.cleared ? RunEnd::Cleared : RunEnd::Failed; }
 
   // The command stream after the main-line prefix, built level by level as
@@ -283,6 +288,10 @@ struct alignas(64) FixedSearch {
     bool places = false;
     std::size_t place_count = 0;
     bool stream_full = false;
+    // A stream that repeats its commands from `period_start` on, every
+    // `period` commands, to its end (0: not known to).
+    std::size_t period = 0;
+    std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
@@ -351,6 +360,8 @@ struct alignas(64) FixedSearch {
     std::size_t len = 0;
     std::size_t room = 0;
     std::size_t place_count = 0;
+    std::size_t period = 0;
+    std::size_t period_start = 0;
     StreamEnd stream_end = StreamEnd::Open;
     std::array<std::uint32_t, kPlaces> occurs{};
     const char* bytes() const { return reinterpret_cast<const char*>(this + 1); }

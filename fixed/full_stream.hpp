@@ -199,6 +199,8 @@ void FixedSearch<N>::build_full_stream() {
       // stream repeats this call's commands, and the last call built holds
       // these values cut to that call's budget.
       const std::size_t period = len - before;
+      st->period = period;
+      st->period_start = before;
       const std::size_t last_budget = room - (len + (room - len - 1) / period * period);
       while (len != room) {
         const std::size_t take = std::min(len - before, room - len);

@@ -392,6 +392,8 @@ void FixedSearch<N>::start_stream() {
   command['r'] = kRight;
   command['l'] = kLeft;
   st->stream_full = false;
+  st->period = 0;
+  st->period_start = 0;
   if (st->places) complete_stream();
 }
 
@@ -506,12 +508,16 @@ void FixedSearch<N>::prepare_commands(bool all) {
 // the run reaches its end.  A run that outgrows the window drops the
 // commands already run; a later run that needs them rebuilds the stream.
 template <int N>
-RunEnd FixedSearch<N>::run_candidate(bool prepared) {
+RunEnd FixedSearch<N>::run_candidate(bool prepared, bool watch_loops) {
   robot.reset();
   if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (stream_stale || st->stream_base != 0) start_stream();
   if (!prepared) prepare_commands(true);
   robot.goes_left = goes_total;
+  if (watch_loops && st->period != 0 && st->stream_base == 0 &&
+      st->stream_end == StreamEnd::Limit) {
+    return run_periodic();
+  }
   std::size_t i = 0;
   for (;;) {
     if (robot.run_mapped(stream_bytes() + i, st->stream_len - i, command.data()) == -1) {
@@ -535,6 +541,51 @@ RunEnd FixedSearch<N>::run_candidate(bool prepared) {
     }
     extend_stream();
   }
+}
+
+// A run through a stream that repeats itself.  From its first period on,
+// at the end of every `chunk` commands (whole periods) the robot's
+// state is compared with the one it had at an earlier such end (Brent's
+// way: the state kept is that of the 1st, 2nd, 4th, 8th ... end since the
+// last one kept).  The same cell and heading again, with the same count of
+// targets and the same latest gray cell, means the robot collected nothing
+// and entered no gray cell on the way (the count only grows between gray
+// cells, and a gray cell sets the latest to its step), so every target
+// stands as it stood; and the commands after this end are those after the
+// earlier one.  The robot goes round the same loop, collecting nothing,
+// until the run fails: it never clears, which is all a run's end decides.
+template <int N>
+RunEnd FixedSearch<N>::run_periodic() {
+  // Short looks find a loop soon; the first look waits for one chunk past
+  // the start of the periods, as most runs end before.
+  constexpr std::size_t kLeastChunk = 8;  // commands between two looks
+  const char* bytes = stream_bytes();
+  const std::size_t len = st->stream_len;
+  std::size_t chunk = st->period;
+  while (chunk < kLeastChunk) chunk += st->period;
+  std::size_t at = std::min(len, st->period_start + chunk);
+  if (robot.run_mapped(bytes, at, command.data()) == -1) return run_end();
+  const auto state = [this] {
+    return static_cast<std::uint64_t>((robot.x * 27 + robot.y) * 4 + robot.vect) |
+           static_cast<std::uint64_t>(robot.getpts) << 12 |
+           static_cast<std::uint64_t>(robot.lastfail) << 32;
+  };
+  std::uint64_t kept = state();
+  std::size_t power = 1;
+  std::size_t since = 0;
+  while (at < len) {
+    const std::size_t n = std::min(chunk, len - at);
+    if (robot.run_mapped(bytes + at, n, command.data()) == -1) return run_end();
+    at += n;
+    const std::uint64_t now = state();
+    if (now == kept) return RunEnd::Failed;
+    if (++since == power) {
+      kept = now;
+      power *= 2;
+      since = 0;
+    }
+  }
+  return RunEnd::Failed;  // not reached: the stream's last command is refused
 }
 
 // One candidate without a stream (see run_body).

@@ -258,7 +258,7 @@ void FixedSearch<N>::innermost() {
     if (literal) return run_literal();
     if (single) return run_direct();
     if (goes_total >= 0 && goes_total + jj.scount < moves) return RunEnd::Failed;
-    return run_candidate(true);
+    return run_candidate(true, true);
   };
   if (walk == Walk::Worker) {
     do {

@@ -153,6 +153,8 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   st->place_count = e->place_count;
   st->stream_full = true;
   st->occurs = e->occurs;
+  st->period = e->period;
+  st->period_start = e->period_start;
   return true;
 }
 
@@ -169,6 +171,8 @@ void FixedSearch<N>::share_stream(const StreamKey& key) {
   e->place_count = st->place_count;
   e->stream_end = st->stream_end;
   e->occurs = st->occurs;
+  e->period = st->period;
+  e->period_start = st->period_start;
   std::memcpy(reinterpret_cast<char*>(e + 1), st->stream.data(), st->stream_len);
   shared->publish(e);
 }

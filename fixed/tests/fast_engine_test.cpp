@@ -117,7 +117,7 @@ void compare_with_literal_interpreter(unsigned seed, int combinations) {
         if (pick(4) == 0) vary(pick(N + 1), function_alphabet);
       }
       b.s->ensure_stream();
-      const RunEnd got = b.s->run_candidate();
+      const RunEnd got = b.s->run_candidate(false, true);
       const LiteralOutcome want = literal_candidate<N>(g, slots, msteps, mlastfail);
       std::string shown = id;
       for (const std::string& s : slots) shown += " [" + s + "]";
@@ -162,6 +162,41 @@ TEST(FastEngine, StreamOutgrowingItsWindowIsRebuilt) {
   EXPECT_EQ(b.s->run_candidate(), RunEnd::Cleared);
   EXPECT_EQ(b.s->robot.steps, 2);
   EXPECT_EQ(literal_candidate<1>(g, {"Xr", "X", "s", "s"}, 5000000, 0).steps, 2);
+}
+
+TEST(FastEngine, RobotGoingRoundALoopOfARepeatingStreamStopsEarly) {
+  // From its second call on the stream repeats "sr": the robot goes round a
+  // square of side 1 that holds one of the two targets.  It collects that
+  // one on its first round and never the other: the run ends as a failure
+  // within a few rounds instead of at the step limit.
+  Grid g = testing::open_grid();
+  g.k[14][12] = 'o';
+  g.k[20][20] = 'o';
+  g.mappts = 2;
+  const List loop = {"Xr", "s", "", "s"};
+  Bench<1> b(g, 4, 3000, 0);
+  b.fill(loop);
+  b.s->start_stream();
+  EXPECT_EQ(b.s->run_candidate(false, true), RunEnd::Failed);
+  EXPECT_LT(b.s->robot.steps, 60);
+  EXPECT_EQ(b.s->run_candidate(), RunEnd::Failed);  // unwatched: to the limit
+  EXPECT_EQ(b.s->robot.steps, 3000);
+  EXPECT_EQ(b.s->robot.getpts, 1);
+  EXPECT_FALSE(literal_candidate<1>(g, loop, 3000, 0).cleared);
+
+  // A stream repeating "srsl" takes the robot up a staircase, a new cell
+  // at every look: no loop is seen, and it clears at the tenth stair.
+  Grid stairs = testing::open_grid();
+  stairs.k[23][3] = 'o';
+  stairs.mappts = 1;
+  const List climb = {"Xsl", "sr", "", "sr"};
+  Bench<1> c(stairs, 4, 3000, 0);
+  c.fill(climb);
+  c.s->start_stream();
+  EXPECT_EQ(c.s->run_candidate(false, true), RunEnd::Cleared);
+  const LiteralOutcome want = literal_candidate<1>(stairs, climb, 3000, 0);
+  ASSERT_TRUE(want.cleared);
+  EXPECT_EQ(c.s->robot.steps, want.steps);
 }
 
 // Runs the whole search: the program's status on a clear, -1 when the
