@@ -84,7 +84,7 @@ struct Robot {
     walls_judged = false;
     walls_by_table = false;
     wall_moves = 0;
-    bounds_gate = false;
+    choose_gate(false);
     held = 0;
     moves_pruned = g.mappts;
     if (g.bounds.ready && mlastfail <= 0) {
@@ -117,10 +117,12 @@ struct Robot {
     lastfail = 1;
     cleared = false;
     goes_left = -1;
+    targets = grid->mappts;
+    limit_base = static_cast<long long>(msteps) + 1 - targets;
     set_limit();
     release_targets();
     tb = prune && grid->bounds.ready && mlastfail <= 0 ? &grid->bounds : nullptr;
-    bounds_gate = tb != nullptr;
+    choose_gate(tb != nullptr);
     if (tb != nullptr) {
       tracked = 0;
       std::fill(std::begin(nn_sum), std::end(nn_sum), 0);
@@ -303,9 +305,9 @@ struct Robot {
   //   forward move of its own: targets;
   // - without pruning nothing: the budget stays far above every gate.
   long long forward_need() const {
-    const long long targets = grid->mappts - getpts;
-    if (tb != nullptr) return std::max<long long>(rest, targets - 1);
-    if (prune) return targets;
+    const long long left = targets - getpts;
+    if (tb != nullptr) return std::max<long long>(rest, left - 1);
+    if (prune) return left;
     return -kNoBound;
   }
   // Gate of a cell that calls for the rules of a move (a wall, a gray cell,
@@ -322,7 +324,12 @@ struct Robot {
   long long gate_plain[27][27] = {};
   long long gate_bounds[27][27] = {};
   bool bounds_gate = false;
-  long long* gate() { return bounds_gate ? &gate_bounds[0][0] : &gate_plain[0][0]; }
+  long long* gate_now = &gate_plain[0][0];
+  long long* gate() { return gate_now; }
+  void choose_gate(bool bounds) {
+    bounds_gate = bounds;
+    gate_now = bounds ? &gate_bounds[0][0] : &gate_plain[0][0];
+  }
   std::int16_t held_at[27 * 27] = {};
   int held = 0;
   void hold_target(int cell) {
@@ -359,11 +366,13 @@ struct Robot {
   int collect(long cell) {
     (&l[0][0])[cell] = base + steps;
     hold_target(static_cast<int>(cell));
-    if (++getpts >= grid->mappts) {
+    if (++getpts >= targets) {
       cleared = true;
       return -1;
     }
-    set_limit();
+    // As set_limit(): with targets left, msteps - (targets - getpts) + 1 is
+    // at most msteps.
+    if (prune) limit = static_cast<int>(std::max<long long>(1, limit_base + getpts));
     if (tb != nullptr) {
       if (tracked < TargetBounds::kTracked) {
         // TargetBounds::rest, kept as sums for every count of targets.
@@ -392,11 +401,13 @@ struct Robot {
   void set_limit() {
     limit = msteps;
     if (prune) {
-      const long long earliest = static_cast<long long>(msteps) - (grid->mappts - getpts) + 1;
+      const long long earliest = limit_base + getpts;  // msteps - (targets - getpts) + 1
       if (earliest < limit) limit = static_cast<int>(earliest < 1 ? 1 : earliest);
     }
   }
   int limit = 0;
+  int targets = 0;  // the map's, read at the reset
+  long long limit_base = 0;
   // The target bounds in use (null: none), the targets collected so far
   // while they are few enough to follow (how many, and for each k the sum
   // over them of nn(c, k + 1)), and the latest step from which the robot at
