@@ -335,6 +335,26 @@ struct alignas(64) FixedSearch {
     }
   };
   bool places_key(StreamKey& key) const;
+  // A key in the making: the slots' sizes so far, the bits of their
+  // characters, the places they hold, and every character's class or-ed.
+  struct KeyPart {
+    StreamKey key;
+    std::uint64_t sizes = 0;
+    int shift = 0;
+    std::size_t bit = 0;
+    std::size_t count = 0;
+    unsigned other = 0;
+    void put_size(std::size_t n) {
+      sizes |= static_cast<std::uint64_t>(n) << shift;
+      shift += 8;
+    }
+  };
+  bool add_slots(KeyPart& part, int from, int to) const;
+  bool finish_key(KeyPart& part, StreamKey& key) const;
+  bool walk_places_key(StreamKey& key);
+  KeyPart outer_part;
+  bool outer_part_ok = false;
+  std::uint64_t outer_part_generation = 0;
   void ensure_stream(const StreamKey& key);
   StreamKey places_now_key;  // the key of the current generation's stream
   // A slot cut into runs of places and parameter letters (full_stream.hpp).
@@ -397,6 +417,8 @@ struct alignas(64) FixedSearch {
   // and the choice of places hold while that stays).
   std::uint64_t slots_generation = 1;
   std::uint64_t letters_generation = 1;
+  // The same for the function's slots before the last one.
+  std::uint64_t outer_letters_generation = 1;
   std::uint64_t stream_generation = 0;
   std::uint64_t places_generation = 0;
   bool places_now = false;

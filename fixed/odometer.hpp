@@ -68,7 +68,10 @@ void FixedSearch<N>::level() {
         // A step of the enumerator that leaves "r" or "l" first changed
         // that character only, from "s" or "r" (a carry leaves "s" first,
         // a new letter itself): every parameter letter stays where it was.
-        if (!stepped || (p.code[0] != 'r' && p.code[0] != 'l')) ++letters_generation;
+        if (!stepped || (p.code[0] != 'r' && p.code[0] != 'l')) {
+          ++letters_generation;
+          if constexpr (K < N) ++outer_letters_generation;
+        }
         stepped = true;
       }
       if (judge<K>() != -1) {
@@ -173,7 +176,7 @@ bool FixedSearch<N>::skip_subtree() {
   }
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
-    places_now = places_key(places_now_key);
+    places_now = walk_places_key(places_now_key);
   }
   if (!places_now) return false;
   if (stream_generation != letters_generation || loaded < 0 || stream_stale) {
@@ -224,6 +227,7 @@ void FixedSearch<N>::innermost() {
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
     ++slots_generation;
     ++letters_generation;
+    ++outer_letters_generation;
   }
   // A stream pays when several candidates run against it: several
   // prefixes, or slots that stand as places (every candidate with the same
@@ -233,7 +237,7 @@ void FixedSearch<N>::innermost() {
   // only with a new distribution, which starts the function's slots again).
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
-    places_now = places_key(places_now_key);
+    places_now = walk_places_key(places_now_key);
   }
   const bool single = !places_now && (jj.fixed == 1 || jj.length == 0);
   if (!literal && !single &&

@@ -21,13 +21,30 @@ namespace solver {
 template <int N>
 bool FixedSearch<N>::places_key(StreamKey& key) const {
   if (main_arguments_hold_letters()) return false;
-  key = StreamKey{};
-  std::uint64_t sizes = 0;
-  int shift = 0;
-  const auto put_size = [&](std::size_t n) {
-    sizes |= static_cast<std::uint64_t>(n) << shift;
-    shift += 8;
-  };
+  KeyPart part;
+  return add_slots(part, 0, N + 1) && finish_key(part, key);
+}
+
+// The same during a walk, where the part of the key that the function's
+// slots before the last one make is kept while no letter of theirs moves
+// (the odometer bumps outer_letters_generation whenever one may have).
+template <int N>
+bool FixedSearch<N>::walk_places_key(StreamKey& key) {
+  if (main_arguments_hold_letters()) return false;
+  if (outer_part_generation != outer_letters_generation) {
+    outer_part_generation = outer_letters_generation;
+    outer_part = KeyPart{};
+    outer_part_ok = add_slots(outer_part, 0, N);
+  }
+  if (!outer_part_ok) return false;
+  KeyPart part = outer_part;
+  return add_slots(part, N, N + 1) && finish_key(part, key);
+}
+
+// Adds the function's slots from .. to - 1 to a key; false when they do not
+// fit one.
+template <int N>
+bool FixedSearch<N>::add_slots(KeyPart& part, int from, int to) const {
   // The two bits of each character, 4 for one that is neither a command
   // nor a parameter letter.
   static constexpr auto kTwo = [] {
@@ -39,32 +56,36 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
     t['Z'] = 3;
     return t;
   }();
-  std::size_t count = 0;
-  std::size_t bit = 0;
-  unsigned other = 0;
-  for (int i = 0; i <= N; ++i) {
+  for (int i = from; i < to; ++i) {
     const std::string& code = slot[i].code;
-    if (code.size() > 0xff || bit / 2 + code.size() > kKeyChars) return false;
-    put_size(code.size());
+    if (code.size() > 0xff || part.bit / 2 + code.size() > kKeyChars) return false;
+    part.put_size(code.size());
     for (const char ch : code) {
       const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];
-      other |= two;
-      key.w[1 + bit / 64] |= static_cast<std::uint64_t>(two & 3U) << (bit % 64);
-      bit += 2;
+      part.other |= two;
+      part.key.w[1 + part.bit / 64] |= static_cast<std::uint64_t>(two & 3U) << (part.bit % 64);
+      part.bit += 2;
     }
-    count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+    part.count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   }
-  if ((other & 4U) != 0) return false;
+  return true;
+}
+
+// Completes a key of the function's slots with the main line's sizes.
+template <int N>
+bool FixedSearch<N>::finish_key(KeyPart& part, StreamKey& key) const {
+  if ((part.other & 4U) != 0) return false;
   if (slot[kMain].code.size() > 0xff) return false;
-  put_size(slot[kMain].code.size());
+  part.put_size(slot[kMain].code.size());
   for (int p = 0; p < N; ++p) {
     const std::size_t n = slot[kMainArg + p].code.size();
     if (n > 0xff) return false;
-    put_size(n);
-    count += n;
+    part.put_size(n);
+    part.count += n;
   }
-  key.w[0] = sizes;
-  return count < kPlaces;
+  key = part.key;
+  key.w[0] = part.sizes;
+  return part.count < kPlaces;
 }
 
 template <int N>
