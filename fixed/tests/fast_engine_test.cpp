@@ -165,6 +165,13 @@ TEST(FastEngine, StreamOutgrowingItsWindowIsRebuilt) {
 }
 
 TEST(FastEngine, RobotGoingRoundALoopOfARepeatingStreamStopsEarly) {
+  // An engine on a grid with one candidate's slots, its stream built.
+  const auto engine = [](const Grid& g, const List& slots) {
+    auto b = std::make_unique<Bench<1>>(g, 4, 3000, 0);
+    b->fill(slots);
+    b->s->start_stream();
+    return b;
+  };
   // From its second call on the stream repeats "sr": the robot goes round a
   // square of side 1 that holds one of the two targets.  It collects that
   // one on its first round and never the other: the run ends as a failure
@@ -174,14 +181,12 @@ TEST(FastEngine, RobotGoingRoundALoopOfARepeatingStreamStopsEarly) {
   g.k[20][20] = 'o';
   g.mappts = 2;
   const List loop = {"Xr", "s", "", "s"};
-  Bench<1> b(g, 4, 3000, 0);
-  b.fill(loop);
-  b.s->start_stream();
-  EXPECT_EQ(b.s->run_candidate(false, true), RunEnd::Failed);
-  EXPECT_LT(b.s->robot.steps, 60);
-  EXPECT_EQ(b.s->run_candidate(), RunEnd::Failed);  // unwatched: to the limit
-  EXPECT_EQ(b.s->robot.steps, 3000);
-  EXPECT_EQ(b.s->robot.getpts, 1);
+  const auto b = engine(g, loop);
+  EXPECT_EQ(b->s->run_candidate(false, true), RunEnd::Failed);
+  EXPECT_LT(b->s->robot.steps, 60);
+  EXPECT_EQ(b->s->run_candidate(), RunEnd::Failed);  // unwatched: to the limit
+  EXPECT_EQ(b->s->robot.steps, 3000);
+  EXPECT_EQ(b->s->robot.getpts, 1);
   EXPECT_FALSE(literal_candidate<1>(g, loop, 3000, 0).cleared);
 
   // A stream repeating "srsl" takes the robot up a staircase, a new cell
@@ -190,13 +195,11 @@ TEST(FastEngine, RobotGoingRoundALoopOfARepeatingStreamStopsEarly) {
   stairs.k[23][3] = 'o';
   stairs.mappts = 1;
   const List climb = {"Xsl", "sr", "", "sr"};
-  Bench<1> c(stairs, 4, 3000, 0);
-  c.fill(climb);
-  c.s->start_stream();
-  EXPECT_EQ(c.s->run_candidate(false, true), RunEnd::Cleared);
+  const auto c = engine(stairs, climb);
+  EXPECT_EQ(c->s->run_candidate(false, true), RunEnd::Cleared);
   const LiteralOutcome want = literal_candidate<1>(stairs, climb, 3000, 0);
   ASSERT_TRUE(want.cleared);
-  EXPECT_EQ(c.s->robot.steps, want.steps);
+  EXPECT_EQ(c->s->robot.steps, want.steps);
 }
 
 // Runs the whole search: the program's status on a clear, -1 when the
