@@ -86,6 +86,8 @@ struct Robot {
     wall_moves = 0;
     choose_gate(false);
     held = 0;
+    targets = g.mappts;
+    limit_base = static_cast<long long>(msteps) + 1 - targets;
     moves_pruned = g.mappts;
     if (g.bounds.ready && mlastfail <= 0) {
       const TargetBounds& b = g.bounds;
@@ -406,7 +408,7 @@ struct Robot {
     }
   }
   int limit = 0;
-  int targets = 0;  // the map's, read at the reset
+  int targets = 0;  // the map's, read at the binding and at every reset
   long long limit_base = 0;
   // The target bounds in use (null: none), the targets collected so far
   // while they are few enough to follow (how many, and for each k the sum
