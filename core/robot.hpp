@@ -86,8 +86,7 @@ struct Robot {
     wall_moves = 0;
     choose_gate(false);
     held = 0;
-    targets = g.mappts;
-    limit_base = static_cast<long long>(msteps) + 1 - targets;
+    read_targets();
     moves_pruned = g.mappts;
     if (g.bounds.ready && mlastfail <= 0) {
       const TargetBounds& b = g.bounds;
@@ -119,8 +118,7 @@ struct Robot {
     lastfail = 1;
     cleared = false;
     goes_left = -1;
-    targets = grid->mappts;
-    limit_base = static_cast<long long>(msteps) + 1 - targets;
+    read_targets();
     set_limit();
     release_targets();
     tb = prune && grid->bounds.ready && mlastfail <= 0 ? &grid->bounds : nullptr;
@@ -372,9 +370,7 @@ struct Robot {
       cleared = true;
       return -1;
     }
-    // As set_limit(): with targets left, msteps - (targets - getpts) + 1 is
-    // at most msteps.
-    if (prune) limit = static_cast<int>(std::max<long long>(1, limit_base + getpts));
+    set_limit();
     if (tb != nullptr) {
       if (tracked < TargetBounds::kTracked) {
         // TargetBounds::rest, kept as sums for every count of targets.
@@ -401,11 +397,13 @@ struct Robot {
   // pruning the first step after which fewer commands are left than
   // targets still to collect.
   void set_limit() {
-    limit = msteps;
-    if (prune) {
-      const long long earliest = limit_base + getpts;  // msteps - (targets - getpts) + 1
-      if (earliest < limit) limit = static_cast<int>(earliest < 1 ? 1 : earliest);
-    }
+    const long long earliest = limit_base + getpts;  // msteps - (targets - getpts) + 1
+    limit =
+        prune && earliest < msteps ? static_cast<int>(std::max<long long>(1, earliest)) : msteps;
+  }
+  void read_targets() {
+    targets = grid->mappts;
+    limit_base = static_cast<long long>(msteps) + 1 - targets;
   }
   int limit = 0;
   int targets = 0;  // the map's, read at the binding and at every reset
