@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_strings.hpp"
 #include "console.hpp"
 #include "grid.hpp"
 #include "key_index.hpp"
@@ -113,6 +114,18 @@ struct alignas(64) FixedSearch {
   // At a node of the last function slot's level: true, with every candidate
   // below it counted as run, when none of them can clear.
   bool skip_subtree();
+  // Whether every candidate below runs the same commands as one below a
+  // node walked before (repeats.hpp); the node is remembered if not.
+  bool repeats_earlier_node();
+  // Off: every node is walked (tests compare).
+  bool skip_repeats = true;
+  static constexpr std::size_t kSeenStreamBytes = std::size_t{16} << 20;
+  static constexpr std::size_t kSeenNodeBytes = std::size_t{48} << 20;
+  ByteStrings seen_streams{kSeenStreamBytes};
+  ByteStrings seen_nodes{kSeenNodeBytes};
+  std::uint64_t nodes_stream_epoch = 0;
+  std::vector<char> seen_text;
+  void number_stream(std::size_t main_from);
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
   // A unit aims at unit_candidates candidates: large enough that claiming
@@ -293,6 +306,13 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
+    // The stream's number among the streams of places seen (repeats.hpp),
+    // valid while `seen_epoch` is that of `seen_streams`, and its function
+    // places in the order of their first command.
+    std::uint64_t seen_epoch = 0;
+    std::uint32_t seen_id = 0;
+    std::size_t first_count = 0;
+    std::array<std::uint8_t, kPlaces> first_places{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     // Argument values of the current call (X, Y, Z) and of the previous one

@@ -7,6 +7,7 @@
 #include "input.hpp"
 #include "interpreter.hpp"
 #include "progress.hpp"
+#include "repeats.hpp"
 
 namespace solver {
 
@@ -194,7 +195,7 @@ bool FixedSearch<N>::skip_subtree() {
     }
   }
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
-  if (goes >= robot.moves_to_clear()) return false;
+  if (goes >= robot.moves_to_clear() && !repeats_earlier_node()) return false;
   const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
   constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
   if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
