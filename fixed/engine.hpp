@@ -28,6 +28,7 @@
 #include "literal_robot.hpp"
 #include "ordered_pass.hpp"
 #include "robot.hpp"
+#include "seen_pairs.hpp"
 #include "shared_streams.hpp"
 #include "slots.hpp"
 
@@ -120,9 +121,9 @@ struct alignas(64) FixedSearch {
   // Off: every node is walked (tests compare).
   bool skip_repeats = true;
   static constexpr std::size_t kSeenStreamBytes = std::size_t{16} << 20;
-  static constexpr std::size_t kSeenNodeBytes = std::size_t{48} << 20;
+  static constexpr std::size_t kSeenNodeBytes = std::size_t{32} << 20;
   ByteStrings seen_streams{kSeenStreamBytes};
-  ByteStrings seen_nodes{kSeenNodeBytes};
+  SeenPairs seen_nodes{kSeenNodeBytes};
   std::uint64_t nodes_stream_epoch = 0;
   std::vector<char> seen_text;
   void number_stream(std::size_t main_from);

@@ -39,30 +39,36 @@ namespace solver {
 // main_from - 1.
 template <int N>
 void FixedSearch<N>::number_stream(std::size_t main_from) {
-  std::array<std::uint8_t, 256> rank{};
+  // What each byte becomes: a main-line place its position (from 0x80), a
+  // function place its rank once met (0 before).
+  std::array<std::uint8_t, 256> to{};
+  for (std::size_t b = main_from; b <= st->place_count && b < to.size(); ++b) {
+    to[b] = static_cast<std::uint8_t>(0x80 + (b - main_from));
+  }
   // The commands a run can begin: the last one of a stream cut by the step
   // limit is refused.
-  const char* bytes = stream_bytes();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(stream_bytes());
   const std::size_t len = st->stream_end == StreamEnd::Limit && st->stream_len != 0
                               ? st->stream_len - 1
                               : st->stream_len;
-  seen_text.resize(len + 1);
+  seen_text.resize(len + 1 + (kSlots - kMain));
+  char* out = seen_text.data();
   std::size_t count = 0;
   for (std::size_t i = 0; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < main_from) {
-      if (rank[b] == 0) {
-        st->first_places[count] = b;
-        rank[b] = static_cast<std::uint8_t>(++count);
-      }
-      seen_text[i] = static_cast<char>(rank[b]);
-    } else {
-      seen_text[i] = static_cast<char>(0x80 + (b - main_from));
+    const unsigned char b = bytes[i];
+    if (to[b] == 0) [[unlikely]] {
+      st->first_places[count] = b;
+      to[b] = static_cast<std::uint8_t>(++count);
     }
+    out[i] = static_cast<char>(to[b]);
   }
-  seen_text[len] = static_cast<char>(st->stream_end);
+  // The end, and the main line's lengths (the stream's own and those of the
+  // candidates below).
+  std::size_t n = len;
+  out[n++] = static_cast<char>(st->stream_end);
+  for (int i = kMain; i < kSlots; ++i) out[n++] = static_cast<char>(slot[i].code.size());
   bool added = false;
-  st->seen_id = seen_streams.intern(seen_text.data(), len + 1, added);
+  st->seen_id = seen_streams.intern(out, n, added);
   st->seen_epoch = seen_streams.epoch();
   st->first_count = count;
 }
@@ -70,15 +76,16 @@ void FixedSearch<N>::number_stream(std::size_t main_from) {
 template <int N>
 bool FixedSearch<N>::repeats_earlier_node() {
   if (!skip_repeats) return false;
-  // The commands of the function's places, from 1, and the judgement bits.
-  std::array<char, kPlaces + 1> at{};
+  // The commands of the function's places, from 1, as 1 ("s"), 2 ("r") or 3
+  // ("l"), and the judgement bits.
+  std::array<std::uint8_t, kPlaces + 1> at{};
   std::size_t place = 1;
   unsigned bits = 0;
   for (int i = 0; i <= N; ++i) {
     for (const char ch : slot[i].code) {
       if (!interpreter_detail::is_command(ch)) continue;
       if (place >= at.size()) return false;
-      at[place++] = ch;
+      at[place++] = ch == 's' ? 1 : ch == 'r' ? 2 : 3;
       bits |= ch == 's' ? 1U : 2U;
     }
   }
@@ -88,14 +95,21 @@ bool FixedSearch<N>::repeats_earlier_node() {
     seen_nodes.clear();
     nodes_stream_epoch = seen_streams.epoch();
   }
-  char key[4 + kPlaces + 1 + N + 1];
-  std::size_t n = 0;
-  std::memcpy(key, &st->seen_id, 4);
-  n += 4;
-  for (std::size_t r = 0; r < st->first_count; ++r) key[n++] = at[st->first_places[r]];
-  key[n++] = static_cast<char>(bits);
-  for (int i = kMain; i < kSlots; ++i) key[n++] = static_cast<char>(slot[i].code.size());
-  return !seen_nodes.add(key, n);
+  // The key: the stream's number and the judgement bits, then two bits per
+  // command in rank order (the stream fixes how many).
+  constexpr std::size_t kMostRanks = 47;
+  if (st->first_count > kMostRanks) return false;
+  std::uint64_t hi = (static_cast<std::uint64_t>(st->seen_id) + 1) << 32 | bits << 30;
+  std::uint64_t lo = 0;
+  for (std::size_t r = 0; r < st->first_count; ++r) {
+    const std::uint64_t two = at[st->first_places[r]];
+    if (r < 32) {
+      lo |= two << (2 * r);
+    } else {
+      hi |= two << (2 * (r - 32));
+    }
+  }
+  return !seen_nodes.add(hi, lo);
 }
 
 }  // namespace solver

@@ -1,4 +1,4 @@
-// The exact set of byte strings that remembers nodes already walked.
+// The exact sets that remember the streams and nodes already walked.
 #include "byte_strings.hpp"
 
 #include <gtest/gtest.h>
@@ -6,6 +6,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "seen_pairs.hpp"
 
 namespace solver {
 namespace {
@@ -75,6 +77,32 @@ TEST(ByteStrings, ForgetsEverythingRatherThanPassItsBudget) {
   EXPECT_LE(most, std::size_t{8} << 10);
   // What was forgotten is new again.
   EXPECT_TRUE(set.add("string 0", 8));
+}
+
+TEST(SeenPairs, KeysDifferingInOneBitOfEitherWordAreApartAcrossGrowth) {
+  SeenPairs set(std::size_t{64} << 20);
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> keys;
+  for (std::uint64_t i = 1; i <= 20000; ++i) {
+    keys.push_back({i << 32, 0});                 // only the high word
+    keys.push_back({0, i});                       // only the low word
+    keys.push_back({i << 32, std::uint64_t{1}});  // both
+  }
+  for (const auto& [hi, lo] : keys) EXPECT_TRUE(set.add(hi, lo));
+  EXPECT_EQ(set.size(), keys.size());
+  for (const auto& [hi, lo] : keys) EXPECT_FALSE(set.add(hi, lo));
+  EXPECT_TRUE(set.add(std::uint64_t{1} << 63, 0));
+}
+
+TEST(SeenPairs, ForgetsEverythingRatherThanPassItsBudget) {
+  SeenPairs set(std::size_t{256} << 10);  // 16384 pairs
+  std::size_t most = 0;
+  for (std::uint64_t i = 1; i <= 30000; ++i) {
+    EXPECT_TRUE(set.add(i, i));
+    most = std::max(most, set.held());
+  }
+  EXPECT_LE(most, std::size_t{256} << 10);
+  EXPECT_LT(set.size(), 30000u);
+  EXPECT_TRUE(set.add(1, 1));  // forgotten, so new again
 }
 
 }  // namespace
