@@ -54,6 +54,10 @@ class ByteStrings {
     return added;
   }
 
+  // The string numbered `id` (valid until the next clear).
+  const char* data(std::uint32_t id) const { return bytes_.data() + entries_[id].offset; }
+  std::size_t size(std::uint32_t id) const { return entries_[id].len; }
+
   void clear() {
     bytes_.clear();
     entries_.clear();

@@ -1,46 +1,59 @@
-// An exact set of 128-bit keys (pairs of 64-bit words, not both zero) in one
-// flat table, so that looking a key up touches one place in memory.  Memory
-// is bounded: once the table would pass its budget, the set forgets
-// everything and starts again.
+// Recently seen 128-bit keys (pairs of 64-bit words, not both zero), each
+// with a value, in a fixed table of buckets of one cache line: looking a
+// key up reads one line.  A bucket keeps the keys last added to it, the
+// newest first; adding to a full bucket forgets its oldest key.  A key found
+// is always one that was added: forgetting only loses finds.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace solver {
 
+template <typename Value>
 class SeenPairs {
  public:
-  explicit SeenPairs(std::size_t budget) : budget_(budget) {}
+  // A table of about `bytes` (at least one bucket), allocated on first use.
+  explicit SeenPairs(std::size_t bytes) : bytes_(bytes) {}
 
-  // True when (hi, lo) was not in the set (it is now).
-  bool add(std::uint64_t hi, std::uint64_t lo) {
-    if (2 * (count_ + 1) > table_.size()) grow();
-    for (std::size_t i = home(hi, lo);; i = (i + 1) & mask_) {
-      Pair& p = table_[i];
-      if (p.hi == hi && p.lo == lo) return false;
-      if ((p.hi | p.lo) == 0) {
-        p = {hi, lo};
-        ++count_;
-        return true;
-      }
+  // The value kept with (hi, lo), or null after adding it with `value`.
+  const Value* add(std::uint64_t hi, std::uint64_t lo, const Value& value) {
+    if (buckets_.empty()) allocate();
+    Bucket& b = buckets_[home(hi, lo)];
+    for (const Slot& s : b.slot) {
+      if (s.hi == hi && s.lo == lo) return &s.value;
     }
+    for (std::size_t w = kWays - 1; w > 0; --w) b.slot[w] = b.slot[w - 1];
+    b.slot[0] = {hi, lo, value};
+    return nullptr;
   }
 
-  void clear() {
-    table_.assign(table_.size(), Pair{});
-    count_ = 0;
-  }
+  // True when (hi, lo) was not found (it is now added).
+  bool add(std::uint64_t hi, std::uint64_t lo) { return add(hi, lo, Value{}) == nullptr; }
 
-  std::size_t size() const { return count_; }
-  std::size_t held() const { return table_.size() * sizeof(Pair); }
+  void clear() { buckets_.assign(buckets_.size(), Bucket{}); }
+
+  std::size_t held() const { return buckets_.size() * sizeof(Bucket); }
 
  private:
-  struct Pair {
+  struct Slot {
     std::uint64_t hi = 0;
     std::uint64_t lo = 0;
+    [[no_unique_address]] Value value{};
   };
+  static constexpr std::size_t kWays = 64 / sizeof(Slot) > 0 ? 64 / sizeof(Slot) : 1;
+  struct alignas(64) Bucket {
+    std::array<Slot, kWays> slot{};
+  };
+
+  void allocate() {
+    std::size_t n = 1;
+    while (2 * n * sizeof(Bucket) <= bytes_) n *= 2;
+    buckets_.assign(n, Bucket{});
+    mask_ = n - 1;
+  }
 
   std::size_t home(std::uint64_t hi, std::uint64_t lo) const {
     std::uint64_t h = (hi ^ (lo * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL;
@@ -48,26 +61,9 @@ class SeenPairs {
     return static_cast<std::size_t>(h) & mask_;
   }
 
-  // Twice the size, or, when that would pass the budget, empty again.
-  void grow() {
-    const std::size_t size = table_.empty() ? 4096 : 2 * table_.size();
-    if (!table_.empty() && size * sizeof(Pair) > budget_) {
-      clear();
-      return;
-    }
-    std::vector<Pair> old(size);
-    old.swap(table_);
-    mask_ = size - 1;
-    count_ = 0;
-    for (const Pair& p : old) {
-      if ((p.hi | p.lo) != 0) add(p.hi, p.lo);
-    }
-  }
-
-  std::size_t budget_;
-  std::vector<Pair> table_;
+  std::size_t bytes_;
+  std::vector<Bucket> buckets_;
   std::size_t mask_ = 0;
-  std::size_t count_ = 0;
 };
 
 }  // namespace solver

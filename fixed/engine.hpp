@@ -120,13 +120,30 @@ struct alignas(64) FixedSearch {
   bool repeats_earlier_node();
   // Off: every node is walked (tests compare).
   bool skip_repeats = true;
-  static constexpr std::size_t kSeenStreamBytes = std::size_t{16} << 20;
-  static constexpr std::size_t kSeenNodeBytes = std::size_t{32} << 20;
+  static constexpr std::size_t kSeenStreamBytes = std::size_t{32} << 20;
+  static constexpr std::size_t kSeenNodeBytes = std::size_t{4} << 20;
+  static constexpr std::size_t kSeenSequenceBytes = std::size_t{4} << 20;
+  static constexpr std::size_t kNoRanks = 16;
   ByteStrings seen_streams{kSeenStreamBytes};
-  SeenPairs seen_nodes{kSeenNodeBytes};
-  std::uint64_t nodes_stream_epoch = 0;
+  struct NodeSeen {};
+  SeenPairs<NodeSeen> seen_nodes{kSeenNodeBytes};
+  // Whether the candidates of the current combination of every slot but the
+  // main-line prefix run the very commands of those of one walked before.
+  bool repeats_earlier_sequence();
+  struct SequenceSeen {
+    std::uint32_t ranks_id = 0;
+    std::uint64_t codes = 0;
+  };
+  SeenPairs<SequenceSeen> seen_sequences{kSeenSequenceBytes};
+  // The epoch of seen_streams the node and sequence sets were filled in.
+  std::uint64_t sets_epoch = 0;
+  void check_sets_epoch();
   std::vector<char> seen_text;
-  void number_stream(std::size_t main_from);
+  std::vector<char> ranks_text;
+  // Random values of the positions in a sequence, for its hash.
+  std::vector<std::uint64_t> position_value1;
+  std::vector<std::uint64_t> position_value2;
+  void describe_stream(std::size_t main_from);
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
   // A unit aims at unit_candidates candidates: large enough that claiming
@@ -307,13 +324,22 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
-    // The stream's number among the streams of places seen (repeats.hpp),
-    // valid while `seen_epoch` is that of `seen_streams`, and its function
-    // places in the order of their first command.
+    // How the stream reads (repeats.hpp), valid while `seen_epoch` is that of
+    // `seen_streams`: its number with each function place replaced by the
+    // rank of its first command and each main-line place by its position,
+    // and those function places in rank order; its number with every place
+    // replaced by the rank of its first command (ranks_id, for at most 15
+    // places, rank_count kNoRanks otherwise), the place of each rank and the
+    // weights of the ranks in the hash of a sequence.
     std::uint64_t seen_epoch = 0;
     std::uint32_t seen_id = 0;
     std::size_t first_count = 0;
     std::array<std::uint8_t, kPlaces> first_places{};
+    std::uint32_t ranks_id = 0;
+    std::size_t rank_count = 0;
+    std::array<std::uint8_t, 16> rank_place{};
+    std::array<std::uint64_t, 16> weight1{};
+    std::array<std::uint64_t, 16> weight2{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     // Argument values of the current call (X, Y, Z) and of the previous one

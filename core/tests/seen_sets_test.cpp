@@ -1,12 +1,11 @@
 // The exact sets that remember the streams and nodes already walked.
-#include "byte_strings.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "byte_strings.hpp"
 #include "seen_pairs.hpp"
 
 namespace solver {
@@ -79,30 +78,39 @@ TEST(ByteStrings, ForgetsEverythingRatherThanPassItsBudget) {
   EXPECT_TRUE(set.add("string 0", 8));
 }
 
-TEST(SeenPairs, KeysDifferingInOneBitOfEitherWordAreApartAcrossGrowth) {
-  SeenPairs set(std::size_t{64} << 20);
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> keys;
-  for (std::uint64_t i = 1; i <= 20000; ++i) {
-    keys.push_back({i << 32, 0});                 // only the high word
-    keys.push_back({0, i});                       // only the low word
-    keys.push_back({i << 32, std::uint64_t{1}});  // both
+struct Empty {};
+
+TEST(SeenPairs, FindsRecentKeysExactlyAndKeepsTheirValues) {
+  SeenPairs<int> set(std::size_t{8} << 20);
+  // Keys differing in one bit of either word.
+  for (std::uint64_t i = 1; i <= 100; ++i) {
+    EXPECT_EQ(set.add(i << 32, 0, 1), nullptr);
+    EXPECT_EQ(set.add(0, i, 2), nullptr);
+    EXPECT_EQ(set.add(i << 32, 1, 3), nullptr);
   }
-  for (const auto& [hi, lo] : keys) EXPECT_TRUE(set.add(hi, lo));
-  EXPECT_EQ(set.size(), keys.size());
-  for (const auto& [hi, lo] : keys) EXPECT_FALSE(set.add(hi, lo));
-  EXPECT_TRUE(set.add(std::uint64_t{1} << 63, 0));
+  for (std::uint64_t i = 1; i <= 100; ++i) {
+    const int* a = set.add(i << 32, 0, 9);
+    const int* b = set.add(0, i, 9);
+    const int* c = set.add(i << 32, 1, 9);
+    ASSERT_TRUE(a != nullptr && b != nullptr && c != nullptr) << i;
+    EXPECT_EQ(*a, 1);
+    EXPECT_EQ(*b, 2);
+    EXPECT_EQ(*c, 3);
+  }
 }
 
-TEST(SeenPairs, ForgetsEverythingRatherThanPassItsBudget) {
-  SeenPairs set(std::size_t{256} << 10);  // 16384 pairs
-  std::size_t most = 0;
-  for (std::uint64_t i = 1; i <= 30000; ++i) {
-    EXPECT_TRUE(set.add(i, i));
-    most = std::max(most, set.held());
+TEST(SeenPairs, AFullTableForgetsButNeverFindsAKeyNotAdded) {
+  SeenPairs<Empty> set(4096);  // 64 buckets of 4 keys
+  EXPECT_LE(set.held(), 4096u);
+  std::size_t found = 0;
+  for (std::uint64_t i = 1; i <= 20000; ++i) EXPECT_TRUE(set.add(i, ~i));
+  for (std::uint64_t i = 20000; i >= 1; --i) {
+    if (!set.add(i, ~i)) ++found;
   }
-  EXPECT_LE(most, std::size_t{256} << 10);
-  EXPECT_LT(set.size(), 30000u);
-  EXPECT_TRUE(set.add(1, 1));  // forgotten, so new again
+  // The most recent keys are still there, most of the old ones not.
+  EXPECT_GT(found, 100u);
+  EXPECT_LT(found, 1000u);
+  for (std::uint64_t i = 20001; i <= 20100; ++i) EXPECT_TRUE(set.add(i, ~i));
 }
 
 }  // namespace
