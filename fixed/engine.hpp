@@ -120,9 +120,12 @@ struct alignas(64) FixedSearch {
   bool repeats_earlier_node();
   // Off: every node is walked (tests compare).
   bool skip_repeats = true;
-  static constexpr std::size_t kSeenStreamBytes = std::size_t{32} << 20;
-  static constexpr std::size_t kSeenNodeBytes = std::size_t{4} << 20;
-  static constexpr std::size_t kSeenSequenceBytes = std::size_t{4} << 20;
+  // Small enough to stay in the caches: repeats mostly follow soon after
+  // what they repeat, and a table that misses the caches costs more than
+  // the runs it saves.
+  static constexpr std::size_t kSeenStreamBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kSeenNodeBytes = std::size_t{64} << 10;
+  static constexpr std::size_t kSeenSequenceBytes = std::size_t{64} << 10;
   static constexpr std::size_t kNoRanks = 16;
   ByteStrings seen_streams{kSeenStreamBytes};
   struct NodeSeen {};

@@ -25,9 +25,18 @@
 //
 // A stream is compared by a number: its bytes with each function place
 // replaced by the rank of its first occurrence and each main-line place by
-// its position, interned once per stream; a node then adds the commands at
-// those function places in rank order, the two judgement bits and the main
-// line's lengths.
+// its position, then its end and the main line's lengths, numbered once per
+// stream; a node is that number, the judgement bits and the commands at
+// those function places in rank order.
+//
+// The same holds one level further down, for the combinations of every
+// slot but the main-line prefix (see repeats_earlier_sequence).
+//
+// What is remembered is bounded: the texts that number streams (cleared
+// whole when full, and with them everything remembered by their numbers)
+// and the most recent nodes and sequences (a table of buckets that forgets
+// the oldest).  Forgetting only loses repeats; nothing is ever found that
+// was not walked.
 #pragma once
 
 #include <tmmintrin.h>
