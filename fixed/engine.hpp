@@ -127,6 +127,10 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kSeenNodeBytes = std::size_t{64} << 10;
   static constexpr std::size_t kSeenSequenceBytes = std::size_t{64} << 10;
   static constexpr std::size_t kNoRanks = 16;
+  // Streams shorter than this are not compared: their runs are short, and
+  // running them again costs about what finding the repeats would (tests
+  // lower it).
+  std::size_t least_repeated_stream = 128;
   ByteStrings seen_streams{kSeenStreamBytes};
   struct NodeSeen {};
   SeenPairs<NodeSeen> seen_nodes{kSeenNodeBytes};

@@ -176,7 +176,7 @@ void FixedSearch<N>::check_sets_epoch() {
 
 template <int N>
 bool FixedSearch<N>::repeats_earlier_node() {
-  if (!skip_repeats) return false;
+  if (!skip_repeats || st->stream_len < least_repeated_stream) return false;
   // The commands of the function's places, from 1, as 1 ("s"), 2 ("r") or 3
   // ("l"), and the judgement bits.
   std::array<std::uint8_t, kPlaces + 1> at{};
@@ -222,7 +222,9 @@ bool FixedSearch<N>::repeats_earlier_node() {
 // count as repeats.
 template <int N>
 bool FixedSearch<N>::repeats_earlier_sequence() {
-  if (!skip_repeats || !st->places || !st->stream_full) return false;
+  if (!skip_repeats || !st->places || !st->stream_full || st->stream_len < least_repeated_stream) {
+    return false;
+  }
   if (st->seen_epoch != seen_streams.epoch()) describe_stream(main_places);
   check_sets_epoch();
   if (st->rank_count >= kNoRanks) return false;

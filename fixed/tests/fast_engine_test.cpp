@@ -248,6 +248,7 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
   Searched r;
   b.s->skip_repeats = skip_repeats;
+  b.s->least_repeated_stream = 0;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
   b.s->unit_candidates = cutting.unit_candidates;
@@ -493,6 +494,7 @@ TEST(FastEngine, NodesRepeatingEarlierOnesAreCountedNotRun) {
 // never reaches.
 TEST(FastEngine, ANodeRepeatsOnlyOneThatRunsTheSameCandidates) {
   Bench<1> b(testing::open_grid(), 4, 3, 0);
+  b.s->least_repeated_stream = 0;
   const auto repeats = [&b](const List& slots) {
     b.fill(slots);
     b.s->start_stream();
