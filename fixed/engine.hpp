@@ -20,7 +20,6 @@
 #include <string_view>
 #include <vector>
 
-#include "byte_strings.hpp"
 #include "console.hpp"
 #include "grid.hpp"
 #include "key_index.hpp"
@@ -28,7 +27,6 @@
 #include "literal_robot.hpp"
 #include "ordered_pass.hpp"
 #include "robot.hpp"
-#include "seen_pairs.hpp"
 #include "shared_streams.hpp"
 #include "slots.hpp"
 
@@ -115,42 +113,6 @@ struct alignas(64) FixedSearch {
   // At a node of the last function slot's level: true, with every candidate
   // below it counted as run, when none of them can clear.
   bool skip_subtree();
-  // Whether every candidate below runs the same commands as one below a
-  // node walked before (repeats.hpp); the node is remembered if not.
-  bool repeats_earlier_node();
-  // Off: every node is walked (tests compare).
-  bool skip_repeats = true;
-  // Small enough to stay in the caches: repeats mostly follow soon after
-  // what they repeat, and a table that misses the caches costs more than
-  // the runs it saves.
-  static constexpr std::size_t kSeenStreamBytes = std::size_t{1} << 20;
-  static constexpr std::size_t kSeenNodeBytes = std::size_t{64} << 10;
-  static constexpr std::size_t kSeenSequenceBytes = std::size_t{64} << 10;
-  static constexpr std::size_t kNoRanks = 16;
-  // Streams shorter than this are not compared: their runs are short, and
-  // running them again costs about what finding the repeats would (tests
-  // lower it).
-  std::size_t least_repeated_stream = 128;
-  ByteStrings seen_streams{kSeenStreamBytes};
-  struct NodeSeen {};
-  SeenPairs<NodeSeen> seen_nodes{kSeenNodeBytes};
-  // Whether the candidates of the current combination of every slot but the
-  // main-line prefix run the very commands of those of one walked before.
-  bool repeats_earlier_sequence();
-  struct SequenceSeen {
-    std::uint32_t ranks_id = 0;
-    std::uint64_t codes = 0;
-  };
-  SeenPairs<SequenceSeen> seen_sequences{kSeenSequenceBytes};
-  // The epoch of seen_streams the node and sequence sets were filled in.
-  std::uint64_t sets_epoch = 0;
-  void check_sets_epoch();
-  std::vector<char> seen_text;
-  std::vector<char> ranks_text;
-  // Random values of the positions in a sequence, for its hash.
-  std::vector<std::uint64_t> position_value1;
-  std::vector<std::uint64_t> position_value2;
-  void describe_stream(std::size_t main_from);
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
   // A unit aims at unit_candidates candidates: large enough that claiming
@@ -331,22 +293,6 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
-    // How the stream reads (repeats.hpp), valid while `seen_epoch` is that of
-    // `seen_streams`: its number with each function place replaced by the
-    // rank of its first command and each main-line place by its position,
-    // and those function places in rank order; its number with every place
-    // replaced by the rank of its first command (ranks_id, for at most 15
-    // places, rank_count kNoRanks otherwise), the place of each rank and the
-    // weights of the ranks in the hash of a sequence.
-    std::uint64_t seen_epoch = 0;
-    std::uint32_t seen_id = 0;
-    std::size_t first_count = 0;
-    std::array<std::uint8_t, kPlaces> first_places{};
-    std::uint32_t ranks_id = 0;
-    std::size_t rank_count = 0;
-    std::array<std::uint8_t, 16> rank_place{};
-    std::array<std::uint64_t, 16> weight1{};
-    std::array<std::uint64_t, 16> weight2{};
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     // Argument values of the current call (X, Y, Z) and of the previous one

@@ -364,7 +364,6 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
 template <int N>
 void FixedSearch<N>::start_stream() {
   st->outside = nullptr;
-  st->seen_epoch = 0;
   st->stream_len = 0;
   st->stream_base = 0;
   const auto prefix = static_cast<long long>(slot[kMain].code.size());

@@ -7,7 +7,6 @@
 #include "input.hpp"
 #include "interpreter.hpp"
 #include "progress.hpp"
-#include "repeats.hpp"
 
 namespace solver {
 
@@ -195,7 +194,7 @@ bool FixedSearch<N>::skip_subtree() {
     }
   }
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
-  if (goes >= robot.moves_to_clear() && !repeats_earlier_node()) return false;
+  if (goes >= robot.moves_to_clear()) return false;
   const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
   constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
   if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
@@ -221,11 +220,9 @@ template <int N>
 void FixedSearch<N>::innermost() {
   code_parts& jj = slot[kMain];
   getsss(jj);
-  bool resumed = false;
   if (lim.restart == 1) {
     // The first candidate to get here is replaced by the resumption
     // candidate, which is run first, unjudged; fixing ends with it.
-    resumed = true;
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
     ++slots_generation;
@@ -256,25 +253,6 @@ void FixedSearch<N>::innermost() {
     // The function's places change only with the generation.
     prepare_commands(commands_generation != slots_generation);
     commands_generation = slots_generation;
-    // Candidates that repeat those of an earlier combination are counted as
-    // run (see repeats_earlier_sequence), as many as the prefixes below;
-    // not the resumption's, whose prefixes start from its own, nor while
-    // candidates are observed, nor where every prefix fails unrun anyway.
-    if (!resumed && !on_candidate && walk != Walk::Count && goes_total >= 0 &&
-        goes_total + jj.length >= robot.moves_to_clear() && repeats_earlier_sequence()) {
-      const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
-      runs += prefixes;
-      if (walk == Walk::Worker) {
-        cursor->candidates += prefixes;
-        if (pass->checkpoint(*cursor)) stop_walk = true;
-      } else {
-        simulated += prefixes;
-        if (key_waiting(c))
-          on_key(
-              c, grid, lim, [&] { PRINT_CODE(0); }, kInputErrorLine, true);
-      }
-      return;
-    }
   }
   // A run with fewer forward commands (those of its prefix and those the
   // stream holds for this combination) than any run needs to clear

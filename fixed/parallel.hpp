@@ -229,8 +229,6 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     w.slot = slot;
     w.lim = lim;
     w.robot.prune = robot.prune;
-    w.skip_repeats = skip_repeats;
-    w.least_repeated_stream = least_repeated_stream;
     w.walk = Walk::Worker;
     w.stop_walk = false;
     w.nodes = 0;

@@ -164,7 +164,6 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   const SharedStream* e = shared->find(key);
   if (e == nullptr) return false;
   st->outside = e->bytes();
-  st->seen_epoch = 0;
   st->stream_len = e->len;
   st->stream_base = 0;
   st->room = e->room;

@@ -244,11 +244,9 @@ struct Cutting {
 
 template <int N>
 Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail,
-                     const Cutting& cutting = {}, bool skip_repeats = true) {
+                     const Cutting& cutting = {}) {
   Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
   Searched r;
-  b.s->skip_repeats = skip_repeats;
-  b.s->least_repeated_stream = 0;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
   b.s->unit_candidates = cutting.unit_candidates;
@@ -449,73 +447,6 @@ TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
   const auto one =
       std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
   position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, one / 4 + milliseconds(1));
-}
-
-// Nodes whose candidates repeat those of a node walked before are counted
-// without running them: the same output (lines, first clear, its step
-// count) and the same counts as walking every node, with one thread or
-// two, and fewer commands run where repeats occur.
-template <int N>
-void repeats_change_nothing(const std::string& id, int entered, int msteps, int mlastfail,
-                            bool clears, bool fewer) {
-  const Searched all = search_with<N>(1, id, entered, msteps, mlastfail, {}, false);
-  EXPECT_EQ(all.status, clears ? 0 : -1) << id;
-  for (const int threads : {1, 2}) {
-    const Searched some = search_with<N>(threads, id, entered, msteps, mlastfail, {}, true);
-    const std::string what = id + " " + std::to_string(threads);
-    EXPECT_EQ(some.out, all.out) << what;
-    EXPECT_EQ(some.status, all.status) << what;
-    EXPECT_EQ(some.stats.candidates, all.stats.candidates) << what;
-    if (threads == 1) {
-      EXPECT_EQ(some.stats.runs, all.stats.runs) << what;
-      if (fewer) {
-        EXPECT_LT(some.stats.commands, all.stats.commands) << what;
-      }
-    } else {
-      // Workers may run on past a clear until the units before it end.
-      EXPECT_GE(some.stats.runs, some.stats.candidates) << what;
-    }
-  }
-}
-
-TEST(FastEngine, NodesRepeatingEarlierOnesAreCountedNotRun) {
-  repeats_change_nothing<3>("0003", 12, 10, 2, true, false);
-  repeats_change_nothing<3>("0007", 11, 108, 0, false, true);
-  repeats_change_nothing<2>("0801", 10, 29, 0, true, true);
-  repeats_change_nothing<2>("0747", 11, 209, 0, false, true);
-  repeats_change_nothing<2>("0006", 12, 47, 0, true, true);
-  repeats_change_nothing<1>("0001", 8, 13, 0, true, false);
-  repeats_change_nothing<1>("0009", 12, 336, 0, true, true);
-  repeats_change_nothing<1>("0745", 10, 812, 0, false, true);
-}
-
-// What makes a node a repeat: its stream read as commands, and the main
-// line's lengths and judgement bits; not the commands at places its stream
-// never reaches.
-TEST(FastEngine, ANodeRepeatsOnlyOneThatRunsTheSameCandidates) {
-  Bench<1> b(testing::open_grid(), 4, 3, 0);
-  b.s->least_repeated_stream = 0;
-  const auto repeats = [&b](const List& slots) {
-    b.fill(slots);
-    b.s->start_stream();
-    return b.s->repeats_earlier_node();
-  };
-  // Slots [1] [2] [3] [4]: the step limit lets the stream begin "aa s" and
-  // refuses the next command, the command of [2] cut off.
-  EXPECT_FALSE(repeats({"Xs", "Xs", "", "s"}));
-  EXPECT_TRUE(repeats({"Xs", "Xs", "", "s"}));
-  EXPECT_TRUE(repeats({"Xs", "Xs", "", "l"}));  // the main line is walked below
-  // A turn where the stream never reads it: the same commands, but the
-  // closing judgement lets main lines without turns through.
-  EXPECT_FALSE(repeats({"Xs", "Xr", "", "s"}));
-  EXPECT_TRUE(repeats({"Xs", "Xl", "", "s"}));
-  // A different command in the stream.
-  EXPECT_FALSE(repeats({"Xr", "Xs", "", "s"}));
-  // The same stream "aa" to its fixed point after a prefix of another
-  // length.
-  EXPECT_FALSE(repeats({"X", "", "", "s"}));
-  EXPECT_FALSE(repeats({"X", "", "s", "s"}));
-  EXPECT_TRUE(repeats({"X", "", "r", "l"}));
 }
 
 }  // namespace
