@@ -106,6 +106,11 @@ struct Robot {
     return l[cx][cy] > base ? static_cast<int>(l[cx][cy] - base) : 0;
   }
 
+  // The targets collected since the latest gray cell (since the start when
+  // none was entered), in the order collected.
+  int collected_count() const { return held; }
+  int collected_cell(int i) const { return held_at[i]; }
+
   // The reset before every run.
   void reset() {
     commands += static_cast<std::uint64_t>(steps);

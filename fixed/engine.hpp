@@ -214,6 +214,16 @@ struct alignas(64) FixedSearch {
   // The step count of the run that just cleared.
   int clear_steps() const { return literal ? literal_robot.steps : robot.steps; }
 
+  // Main-line prefixes that leave the robot as an earlier prefix of the
+  // same length does (prefix_states.hpp): for the prefixes of `length`
+  // characters in the order getnew0 runs them, 1 for a prefix to run and 0
+  // for one whose state an earlier one reached; null when lengths that
+  // large are not looked at.  `share_prefixes` false runs every prefix.
+  static constexpr int kMostComparedPrefix = 12;
+  const std::uint8_t* first_prefixes(int length);
+  std::array<std::vector<std::uint8_t>, kMostComparedPrefix + 1> prefix_first;
+  bool share_prefixes = true;
+
   // Output (output.hpp).
   void PRINT_CODE(int detail);
 

@@ -220,6 +220,14 @@ template <int N>
 void FixedSearch<N>::innermost() {
   code_parts& jj = slot[kMain];
   getsss(jj);
+  // The prefixes to run (prefix_states.hpp), counted from the first one;
+  // not where a resumption starts in the middle of them (the prefixes
+  // before it have not run here), nor while candidates are observed.
+  const std::uint8_t* first = nullptr;
+  if (share_prefixes && !literal && lim.restart != 1 && !on_candidate && jj.fixed != 1) {
+    first = first_prefixes(jj.length);
+  }
+  std::size_t at = 0;
   if (lim.restart == 1) {
     // The first candidate to get here is replaced by the resumption
     // candidate, which is run first, unjudged; fixing ends with it.
@@ -259,6 +267,7 @@ void FixedSearch<N>::innermost() {
   // (Robot::moves_to_clear) never clears: it is not run.
   const long long moves = robot.moves_to_clear();
   const auto run = [&] {
+    if (first != nullptr && first[at++] == 0) return RunEnd::Failed;
     if (literal) return run_literal();
     if (single) return run_direct();
     if (goes_total >= 0 && goes_total + jj.scount < moves) return RunEnd::Failed;

@@ -11,6 +11,7 @@
 #include "odometer.hpp"
 #include "output.hpp"
 #include "parallel.hpp"
+#include "prefix_states.hpp"
 #include "stream_cache.hpp"
 
 namespace solver {

@@ -225,6 +225,75 @@ TEST(FastEngine, RunWithJustEnoughForwardCommandsIsRun) {
   EXPECT_NE(b.h.out.str().find("3steps!! clear!!"), std::string::npos);
 }
 
+// Main-line prefixes that leave the robot where an earlier prefix of the
+// same combination left it (same cell, heading and targets) are not run.
+// The function here walks straight on for ever after the prefix.  Searches
+// over the prefixes alone find the same first clear with the sharing on and
+// off, also where an earlier prefix ends on the clearing prefix's cell with
+// another heading ("lssl" clears) or other targets ("slsr"), and one that
+// clears nothing runs fewer commands with it.  Resumed at every prefix
+// ("lsrs" and, later, "slsr" end a cell up and left, facing up, with a
+// target two cells further up), the same: a resumption between the two
+// must run "slsr".
+TEST(FastEngine, PrefixesLeavingTheRobotAsAnEarlierOneAreNotRun) {
+  const auto search = [](const Grid& g, bool share, const std::string& resume, SearchStats& stats) {
+    Bench<1> b(g, resume.empty() ? 10 : 8, 40, 0, resume.empty() ? 0 : 1);
+    // Without a resumption, the slots but the prefix are fixed, with a turn
+    // and its undoing for the last judgement.
+    const std::string res[] = {"X", "Xs", resume, resume.empty() ? "srl" : "s"};
+    for (int i = 0; i < 4; ++i) {
+      b.s->res[i] = part(res[i]);
+      if (resume.empty() && i != 2) {
+        b.s->slot[i] = part(res[i]);
+        b.s->slot[i].fixed = 1;
+        b.s->fixlen[i] = static_cast<int>(res[i].size());
+      }
+    }
+    b.s->share_prefixes = share;
+    b.h.c.stats = &stats;
+    const int status = search_status(b);
+    return std::to_string(status) + "\n" + b.h.out.str();
+  };
+  // The start is at (13, 13).
+  const auto targets = [](std::initializer_list<std::pair<int, int>> cells) {
+    Grid g = testing::open_grid();
+    for (const auto& [x, y] : cells) g.k[x][y] = 'o';
+    g.mappts = static_cast<int>(cells.size());
+    return g;
+  };
+  const std::pair<Grid, std::string> fixed[] = {{targets({{11, 15}}), "[3]=lssl"},
+                                                {targets({{12, 9}, {13, 12}}), "[3]=slsr"},
+                                                {targets({{1, 1}}), "search_end"}};
+  for (const auto& [g, found] : fixed) {
+    SearchStats on;
+    SearchStats off;
+    const std::string shared = search(g, true, "", on);
+    EXPECT_EQ(shared, search(g, false, "", off)) << found;
+    EXPECT_NE(shared.find(found), std::string::npos) << shared;
+    EXPECT_EQ(on.candidates, off.candidates) << found;
+    if (found == "search_end") {
+      EXPECT_LT(on.commands, off.commands);
+    }
+  }
+  const Grid g = targets({{12, 10}});
+  code_parts prefix;
+  prefix.length = 4;
+  getsss(prefix);
+  bool between = false;
+  do {
+    SearchStats on;
+    SearchStats off;
+    const std::string shared = search(g, true, prefix.code, on);
+    EXPECT_EQ(shared, search(g, false, prefix.code, off)) << prefix.code;
+    EXPECT_EQ(on.candidates, off.candidates) << prefix.code;
+    if (prefix.code == "lsrs") between = true;
+    if (prefix.code == "slsr") between = false;
+    if (between && prefix.code != "lsrs") {
+      EXPECT_NE(shared.find("[3]=slsr"), std::string::npos) << prefix.code;
+    }
+  } while (getnew0(prefix) != -1);
+}
+
 struct Searched {
   std::string out;
   int status = -1;  // -1: the search ended without a clear
