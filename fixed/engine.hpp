@@ -319,6 +319,7 @@ struct alignas(64) FixedSearch {
   std::size_t main_places = 1;  // the first place of the main-line arguments
   std::uint64_t commands_generation = 0;
   void complete_stream();
+  std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
   long long forward_commands(std::size_t from, std::size_t to) const;
   long long function_goes = 0;  // forward commands at the function's places
 

@@ -412,9 +412,21 @@ void FixedSearch<N>::complete_stream() {
   const std::size_t runnable = st->stream_end == StreamEnd::Limit && st->stream_len != 0
                                    ? st->stream_len - 1
                                    : st->stream_len;
-  st->occurs.fill(0);
-  for (std::size_t i = 0; i < runnable; ++i)
-    ++st->occurs[static_cast<unsigned char>(st->stream[i])];
+  // Counted in two halves, the even and the odd commands, so that a place
+  // met on consecutive commands does not wait for its own count; the
+  // halves are left at zero for the next stream.
+  auto& [even, odd] = place_counts;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
+  std::size_t i = 0;
+  for (; i + 1 < runnable; i += 2) {
+    ++even[bytes[i]];
+    ++odd[bytes[i + 1]];
+  }
+  if (i < runnable) ++even[bytes[i]];
+  for (std::size_t p = 0; p < kPlaces; ++p) {
+    st->occurs[p] = even[p] + odd[p];
+    even[p] = odd[p] = 0;
+  }
   st->stream_full = true;
 }
 
