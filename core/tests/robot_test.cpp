@@ -195,21 +195,23 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
       short_of.r.reset();
       jikkoujj(short_of.r, ref.commands);
       EXPECT_FALSE(short_of.r.cleared) << ref.id;
-      // The fast loop, counted or not, walls by the table or not: no slack
-      // at all, so a bound that asks one move too many stops the run.
+      // The fast loop, counted or not, walls by the table or not, targets
+      // swept or not: no slack at all, so a bound that asks one move too
+      // many stops the run.
       const std::array<std::uint8_t, 256> op = command_codes();
-      for (const int way : {0, 1, 2, 3}) {
+      for (const int way : {0, 1, 2, 3, 4, 5}) {
         const bool counted = way % 2 == 1;
         FreshRun fast(g, ref.msteps, ref.mlastfail);
         fast.r.prune = prune;
         fast.r.walls_judged = true;
-        fast.r.walls_by_table = way >= 2;
+        fast.r.walls_by_table = way == 2 || way == 3;
+        fast.r.collections_judged = true;
+        fast.r.collections_swept = way >= 4;
         fast.r.reset();
         if (counted) fast.r.goes_left = std::count(ref.commands.begin(), ref.commands.end(), 's');
         EXPECT_EQ(fast.r.run_mapped(ref.commands.data(), ref.commands.size(), op.data()), -1)
             << ref.id;
-        EXPECT_TRUE(fast.r.cleared)
-            << ref.id << (counted ? " counted" : "") << (way >= 2 ? " table" : "");
+        EXPECT_TRUE(fast.r.cleared) << ref.id << " way " << way;
         EXPECT_EQ(fast.r.steps, static_cast<int>(ref.commands.size())) << ref.id;
       }
     }
@@ -218,8 +220,9 @@ TEST(Robot, EveryCatalogueMapIsClearedByItsReferenceCommands) {
 
 // The fast loop against the motion operations, on every catalogue map, with
 // the gray-cell rule on and off, with and without pruning, counted or not,
-// walls by the table or not, the commands handed over in pieces, many runs
-// on one robot (collections of earlier runs must not leak into later ones).
+// walls by the table or not, targets swept or not, the commands handed over
+// in pieces, many runs on one robot (collections of earlier runs must not
+// leak into later ones, whichever way either ran).
 // Without pruning it must end exactly as the operations do; with pruning it
 // may only end failed runs sooner.
 TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
@@ -227,6 +230,7 @@ TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
   const std::array<std::uint8_t, 256> op = command_codes();
   int clears = 0;
   int pruned_sooner = 0;
+  int swept = 0;
   for (const auto& e : kCatalogue) {
     const Grid g = load(e.id);
     for (const int msteps : {12, 60, 250}) {
@@ -234,8 +238,10 @@ TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
         Robot fast;
         fast.bind(g, msteps, gray_limit);
         fast.walls_judged = true;
+        fast.collections_judged = true;
         for (int run = 0; run < 40; ++run) {
           fast.walls_by_table = run % 4 < 2;
+          fast.collections_swept = run % 3 == 1;
           std::string cmds;
           const auto n = static_cast<std::size_t>(rng() % static_cast<unsigned>(msteps + 20));
           for (std::size_t i = 0; i < n; ++i) cmds.push_back("ssssrl"[rng() % 6]);
@@ -243,6 +249,7 @@ TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
           const int literal_rc = jikkoujj(literal.r, cmds);
           fast.prune = run % 3 != 0;
           fast.reset();
+          swept += fast.swept() ? 1 : 0;
           if (run % 2 == 0) {
             // Counted: the forward commands of those the step limit lets begin.
             const std::size_t runnable =
@@ -276,9 +283,10 @@ TEST(Robot, FastLoopEndsRunsAsTheMotionOperationsDo) {
       }
     }
   }
-  // The random runs do reach both kinds of end.
+  // The random runs do reach both kinds of end, and sweep.
   EXPECT_GT(clears, 0);
   EXPECT_GT(pruned_sooner, 0);
+  EXPECT_GT(swept, 100);
 }
 
 TEST(Robot, PruningStopsOnlyRunsThatCannotClear) {

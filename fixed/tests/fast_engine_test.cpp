@@ -33,11 +33,11 @@ const std::map<std::string, Grid>& catalogue_grids() {
 }
 
 // Random candidates on random catalogue maps, half of them variations of a
-// reference program of the template (so that many runs clear): every
-// outer combination builds its stream once and runs several main-line
-// prefixes of one length against it, with the early stop on, and each run
-// must end as the literal interpreter's does, at the same step on a clear;
-// so must the same candidate run without a stream.
+// reference program of the template (so that many runs clear), half of them
+// with targets swept: every outer combination builds its stream once and
+// runs several main-line prefixes of one length against it, with the early
+// stop on, and each run must end as the literal interpreter's does, at the
+// same step on a clear; so must the same candidate run without a stream.
 template <int N>
 void compare_with_literal_interpreter(unsigned seed, int combinations) {
   using Search = FixedSearch<N>;
@@ -92,6 +92,8 @@ void compare_with_literal_interpreter(unsigned seed, int combinations) {
     Bench<N> b(g, 4, msteps, mlastfail);
     b.fill(slots);
     b.s->robot.prune = true;
+    b.s->robot.collections_judged = true;
+    b.s->robot.collections_swept = trial % 2 == 0;
     b.s->start_stream();
     // The same candidates without a stream, on a second engine so that the
     // first keeps its stream from candidate to candidate.
