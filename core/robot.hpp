@@ -349,7 +349,7 @@ struct Robot {
     long pos = x * 27 + y;
     unsigned v = static_cast<unsigned>(vect);
     int s = steps;
-    int h = held;
+    long h = held;
     int rc = 0;
     std::size_t i = 0;
     const long long can = static_cast<long long>(msteps) - 1 - s;
@@ -364,10 +364,10 @@ struct Robot {
       pos += kMove[t];
       // A target not collected yet: collected now, one target fewer to
       // need a move for.  (A turn stays on its cell, collected on arrival.)
-      const unsigned f = fresh[pos];
+      const long f = fresh[pos];
       fresh[pos] = 0;
       held_at[h] = static_cast<std::int16_t>(pos);
-      h += static_cast<int>(f);
+      h += f;
       budget += f;
       left -= f;
       if (g[pos] <= budget) [[likely]] {
@@ -404,7 +404,7 @@ struct Robot {
       {
         const long long goes = budget + (left - 1);
         s = static_cast<int>(s_at + static_cast<long long>(i));
-        held = h;
+        held = static_cast<int>(h);
         getpts = static_cast<int>(targets - left);
         steps = s;
         vect = static_cast<int>(v);
@@ -424,7 +424,7 @@ struct Robot {
     }
   done:
     collections += static_cast<std::uint64_t>(h - held);
-    held = h;
+    held = static_cast<int>(h);
     getpts = static_cast<int>(targets - left);
     if constexpr (Counted) goes_left = budget + (left - 1);
     steps = s;
