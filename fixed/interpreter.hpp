@@ -522,7 +522,8 @@ void FixedSearch<N>::prepare_commands(bool all) {
 template <int N>
 RunEnd FixedSearch<N>::run_candidate(bool prepared, bool watch_loops) {
   robot.reset();
-  if (jikkoujj(robot, slot[kMain].code) == -1) return run_end();
+  // Most candidates have an empty prefix.
+  if (!slot[kMain].code.empty() && jikkoujj(robot, slot[kMain].code) == -1) return run_end();
   if (stream_stale || st->stream_base != 0) start_stream();
   if (!prepared) prepare_commands(true);
   robot.goes_left = goes_total;
