@@ -56,6 +56,19 @@ inline std::uint8_t op_of(char ch) {
   return ch == 's' ? kGo : ch == 'r' ? kRight : kLeft;
 }
 
+// The code of each command character, 0 for any other: slots read through
+// it without a branch per character.
+inline constexpr std::array<std::uint8_t, 256> kCodeOf = [] {
+  std::array<std::uint8_t, 256> codes{};
+  codes['s'] = kGo;
+  codes['r'] = kRight;
+  codes['l'] = kLeft;
+  return codes;
+}();
+inline std::uint8_t code_of(char ch) {
+  return kCodeOf[static_cast<unsigned char>(ch)];
+}
+
 inline bool is_command(char ch) {
   return ch == 's' || ch == 'r' || ch == 'l';
 }
@@ -435,9 +448,7 @@ void FixedSearch<N>::complete_stream() {
 template <int N>
 long long FixedSearch<N>::forward_commands(std::size_t from, std::size_t to) const {
   long long goes = 0;
-  for (std::size_t p = from; p < to; ++p) {
-    if (command[p] == kGo) goes += st->occurs[p];
-  }
+  for (std::size_t p = from; p < to; ++p) goes += st->occurs[p] * (command[p] == kGo ? 1 : 0);
   return goes;
 }
 
@@ -490,8 +501,12 @@ void FixedSearch<N>::prepare_commands(bool all) {
     if (all) {
       next = 1;
       for (int i = 0; i <= N; ++i) {
+        // (A character that is not a command leaves a 0 where the next
+        // place goes.)
         for (const char ch : slot[i].code) {
-          if (interpreter_detail::is_command(ch)) command[next++] = interpreter_detail::op_of(ch);
+          const std::uint8_t op = interpreter_detail::code_of(ch);
+          command[next] = op;
+          next += op != 0 ? 1 : 0;
         }
       }
       main_places = next;
@@ -502,9 +517,9 @@ void FixedSearch<N>::prepare_commands(bool all) {
     long long main_goes = 0;
     for (int p = 0; p < N; ++p) {
       for (const char ch : slot[kMainArg + p].code) {
-        const std::uint8_t op = interpreter_detail::op_of(ch);
+        const std::uint8_t op = interpreter_detail::code_of(ch);  // commands only
         command[next] = op;
-        main_goes += op == kGo ? st->occurs[next] : 0;
+        main_goes += st->occurs[next] * (op == kGo ? 1 : 0);
         ++next;
       }
     }

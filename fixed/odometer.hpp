@@ -188,9 +188,10 @@ bool FixedSearch<N>::skip_subtree() {
   std::size_t place = 1;
   for (int i = 0; i <= N; ++i) {
     for (const char ch : slot[i].code) {
-      if (!interpreter_detail::is_command(ch)) continue;
-      if (ch == 's') goes += st->occurs[place];
-      ++place;
+      // Without a branch per character (places stop below kPlaces).
+      const std::uint8_t op = interpreter_detail::code_of(ch);
+      goes += st->occurs[std::min(place, kPlaces - 1)] * (op == kGo ? 1 : 0);
+      place += op != 0 ? 1 : 0;
     }
   }
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
