@@ -16,11 +16,16 @@ namespace full_stream_detail {
 
 // Every buffer the builder copies from or to has kSlack bytes to spare past
 // what it holds, so that pieces and values, mostly a few bytes, are copied
-// in whole blocks of 16.
+// in whole blocks of 16; the first block is copied even for none (the
+// loop's end is then foreseen for every piece up to 16 bytes).
 inline constexpr std::size_t kSlack = 32;
 
 inline void copy_bytes(char* to, const char* from, std::size_t n) {
-  for (std::size_t i = 0; i < n; i += 16) std::memcpy(to + i, from + i, 16);
+  std::size_t i = 0;
+  do {
+    std::memcpy(to + i, from + i, 16);
+    i += 16;
+  } while (i < n);
 }
 
 }  // namespace full_stream_detail
