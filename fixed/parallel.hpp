@@ -229,6 +229,7 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     w.slot = slot;
     w.lim = lim;
     w.robot.prune = robot.prune;
+    w.share_prefixes = share_prefixes;
     w.walk = Walk::Worker;
     w.stop_walk = false;
     w.nodes = 0;
