@@ -14,7 +14,7 @@
 #pragma once
 
 #include <algorithm>
-#include <map>
+#include <set>
 #include <vector>
 
 #include "engine.hpp"
@@ -30,10 +30,11 @@ const std::uint8_t* FixedSearch<N>::first_prefixes(int length) {
   // the runs of the search stays as it was.
   const std::uint64_t commands = robot.commands + static_cast<std::uint64_t>(robot.steps);
   const std::uint64_t wall_moves = robot.wall_moves;
+  const std::uint64_t collections = robot.collections;
   code_parts prefix;
   prefix.length = length;
   getsss(prefix);
-  std::map<std::vector<int>, bool> seen;
+  std::set<std::vector<int>> seen;
   std::vector<int> state;
   do {
     robot.reset();
@@ -43,7 +44,7 @@ const std::uint8_t* FixedSearch<N>::first_prefixes(int length) {
       const int n = robot.collected_count();
       for (int i = 0; i < n; ++i) state.push_back(robot.collected_cell(i));
       std::sort(state.begin() + 4, state.end());
-      to_run = seen.emplace(state, true).second;
+      to_run = seen.insert(state).second;
     }
     // A prefix that stops the run (or clears) runs: it costs its own
     // commands only.
@@ -52,6 +53,7 @@ const std::uint8_t* FixedSearch<N>::first_prefixes(int length) {
   robot.reset();
   robot.commands = commands;
   robot.wall_moves = wall_moves;
+  robot.collections = collections;
   return first.data();
 }
 
