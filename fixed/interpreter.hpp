@@ -52,10 +52,6 @@ namespace solver {
 
 namespace interpreter_detail {
 
-inline std::uint8_t op_of(char ch) {
-  return ch == 's' ? kGo : ch == 'r' ? kRight : kLeft;
-}
-
 // The code of each command character, 0 for any other: slots read through
 // it without a branch per character.
 inline constexpr std::array<std::uint8_t, 256> kCodeOf = [] {
