@@ -224,6 +224,24 @@ struct alignas(64) FixedSearch {
   std::array<std::vector<std::uint8_t>, kMostComparedPrefix + 1> prefix_first;
   bool share_prefixes = true;
 
+  // Candidates whose commands repeat an earlier run's (run_prints.hpp):
+  // `skip_repeats` false runs them.
+  struct RunPrint {
+    std::array<std::uint64_t, 2> v{};
+    bool operator==(const RunPrint& o) const { return v == o.v; }
+  };
+  bool skip_repeats = true;
+  static constexpr std::size_t kPrintSlots = std::size_t{1} << 16;
+  std::vector<RunPrint> run_prints;
+  void weigh_stream();
+  // The print of the current candidate, whose stream of places is full
+  // (prints_stream()) and whose commands are prepared.
+  RunPrint candidate_print();
+  bool prints_stream() const { return st->stream_full; }
+  // The print of a run that may execute `commands` (command characters).
+  RunPrint commands_print(std::string_view commands);
+  void ensure_print_numbers(std::size_t n);
+
   // Output (output.hpp).
   void PRINT_CODE(int detail);
 
@@ -277,6 +295,8 @@ struct alignas(64) FixedSearch {
   // a stream cut by the step limit is refused); each candidate's forward
   // commands follow from it without reading the stream.
   enum class StreamEnd { Open, Limit, FixedPoint, Idle };
+  // Two numbers a position in the prints of runs (run_prints.hpp).
+  using PrintPair = std::uint64_t __attribute__((vector_size(16)));
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
   static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
@@ -303,6 +323,10 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
+    // For a full stream, once a print needs them: each place's weights in
+    // the prints of runs (run_prints.hpp).
+    bool weighed = false;
+    std::array<PrintPair, kPlaces> weight;
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     // Argument values of the current call (X, Y, Z) and of the previous one
@@ -315,6 +339,12 @@ struct alignas(64) FixedSearch {
     std::uint64_t saved_age = 0;
   };
   std::array<std::uint8_t, 256> command{};
+  std::vector<PrintPair> print_numbers;
+  // The part of the function's places of the prints, and for which stream
+  // and slots.
+  PrintPair print_fn{};
+  const void* print_fn_stream = nullptr;
+  std::uint64_t print_fn_generation = 0;
   long long goes_total = -1;    // forward commands of the stream, -1: not counted
   std::size_t main_places = 1;  // the first place of the main-line arguments
   std::uint64_t commands_generation = 0;

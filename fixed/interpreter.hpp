@@ -401,6 +401,7 @@ void FixedSearch<N>::start_stream() {
   command['r'] = kRight;
   command['l'] = kLeft;
   st->stream_full = false;
+  st->weighed = false;
   st->period = 0;
   st->period_start = 0;
   if (st->places) complete_stream();

@@ -230,6 +230,7 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     w.lim = lim;
     w.robot.prune = robot.prune;
     w.share_prefixes = share_prefixes;
+    w.skip_repeats = skip_repeats;
     w.walk = Walk::Worker;
     w.stop_walk = false;
     w.nodes = 0;

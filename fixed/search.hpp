@@ -12,6 +12,7 @@
 #include "output.hpp"
 #include "parallel.hpp"
 #include "prefix_states.hpp"
+#include "run_prints.hpp"
 #include "stream_cache.hpp"
 
 namespace solver {

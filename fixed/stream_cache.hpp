@@ -174,6 +174,7 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   st->place_count = e->place_count;
   st->stream_full = true;
   st->occurs = e->occurs;
+  st->weighed = false;
   st->period = e->period;
   st->period_start = e->period_start;
   return true;
