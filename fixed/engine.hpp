@@ -26,6 +26,7 @@
 #include "limits.hpp"
 #include "literal_robot.hpp"
 #include "ordered_pass.hpp"
+#include "print_table.hpp"
 #include "robot.hpp"
 #include "shared_streams.hpp"
 #include "slots.hpp"
@@ -224,15 +225,13 @@ struct alignas(64) FixedSearch {
   std::array<std::vector<std::uint8_t>, kMostComparedPrefix + 1> prefix_first;
   bool share_prefixes = true;
 
-  // Candidates whose commands repeat an earlier run's (run_prints.hpp):
-  // `skip_repeats` false runs them.
-  struct RunPrint {
-    std::array<std::uint64_t, 2> v{};
-    bool operator==(const RunPrint& o) const { return v == o.v; }
-  };
+  // Candidates whose commands repeat a run that did not clear
+  // (run_prints.hpp): `skip_repeats` false runs them.  `prints` is the table
+  // of the search's workers, the main search's own (`own_prints`).
   bool skip_repeats = true;
-  static constexpr std::size_t kPrintSlots = std::size_t{1} << 16;
-  std::vector<RunPrint> run_prints;
+  static constexpr std::size_t kPrintSlotsLog2 = 16;
+  std::unique_ptr<PrintTable> own_prints;
+  PrintTable* prints = nullptr;
   void weigh_stream();
   // The print of the current candidate, whose stream of places is full
   // (prints_stream()) and whose commands are prepared.

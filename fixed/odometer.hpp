@@ -265,9 +265,12 @@ void FixedSearch<N>::innermost() {
   }
   // Runs that repeat an earlier run's commands are not run again; not with
   // a main-line prefix that may hold other characters than commands.
-  const bool prints = skip_repeats && !literal && !single && !on_candidate &&
-                      static_cast<std::size_t>(jj.scount + jj.turncount) == jj.code.size();
-  if (prints && run_prints.empty()) run_prints.resize(kPrintSlots);
+  const bool printed = skip_repeats && !literal && !single && !on_candidate &&
+                       static_cast<std::size_t>(jj.scount + jj.turncount) == jj.code.size();
+  if (printed && prints == nullptr) {
+    own_prints = std::make_unique<PrintTable>(kPrintSlotsLog2);
+    prints = own_prints.get();
+  }
   // A run with fewer forward commands (those of its prefix and those the
   // stream holds for this combination) than any run needs to clear
   // (Robot::moves_to_clear) never clears: it is not run.
@@ -277,12 +280,11 @@ void FixedSearch<N>::innermost() {
     if (literal) return run_literal();
     if (single) return run_direct();
     if (goes_total >= 0 && goes_total + jj.scount < moves) return RunEnd::Failed;
-    if (!prints || !st->stream_full) return run_candidate(true, true);
+    if (!printed || !st->stream_full) return run_candidate(true, true);
     const RunPrint print = candidate_print();
-    RunPrint& kept = run_prints[print.v[0] & (kPrintSlots - 1)];
-    if (kept == print) return RunEnd::Failed;
+    if (prints->has(print)) return RunEnd::Failed;
     const RunEnd end = run_candidate(true, true);
-    kept = print;
+    if (end != RunEnd::Cleared) prints->add(print);
     return end;
   };
   if (walk == Walk::Worker) {

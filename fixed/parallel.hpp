@@ -216,6 +216,9 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
       workers.push_back(std::make_unique<FixedSearch>(c, grid, lim));
       workers.back()->shared = pool.get();
     }
+    if (own_prints == nullptr) own_prints = std::make_unique<PrintTable>(kPrintSlotsLog2);
+    prints = own_prints.get();
+    for (const std::unique_ptr<FixedSearch>& worker : workers) worker->prints = prints;
   }
   pool->clear();
   for (const std::unique_ptr<FixedSearch>& worker : workers) {

@@ -4,27 +4,27 @@
 // execute: the main-line prefix, then the stream up to its end (up to the
 // command the step limit refuses).  Very different slots often give the very
 // same commands (a body "sX" with "X" standing for "r", or a body "srX" with
-// an empty one).  A candidate whose commands are those of an earlier
-// candidate in search order cannot clear: the earlier one either cleared,
-// and the search ended there, or did not, and then neither does this one.
-// It is counted and not run.
+// an empty one).  A candidate whose commands are those of a run that did not
+// clear cannot clear either, wherever that run lies in search order: it is
+// counted and not run.  (A run that clears ends the search, or its unit of a
+// parallel pass, and is never kept.)
 //
 // Commands are compared by their print: two sums, modulo 2^64, of each
-// command's code times a random number drawn for its position in the run,
-// one number per position and sum.  For two different sequences the
-// difference of the sums is a combination of the random numbers with
-// coefficients the differences of two codes (5, 7 or 2, with a sign) for the
-// positions where they differ, and none for the others: each sum agrees
-// with probability 2^-63 at most, both with 2^-126 at most, whatever the
-// sequences (the numbers are drawn, from a fixed seed, without regard to
+// command's code (8, 3 or 1) times a number drawn for its position in the
+// run, one number per position and sum.  For two different sequences the
+// difference of the sums is a combination of the drawn numbers, with a
+// non-zero coefficient at every position where the sequences differ (the
+// difference of two codes, or a code where only one sequence reaches), none
+// of them divisible by 2^4: each sum agrees with probability 2^-61 at most,
+// both with 2^-122 at most, whatever the sequences (the numbers are drawn
+// by a fixed pseudo-random function of the position, without regard to
 // them).  A print is also the sum, over the places of the stream, of each
 // place's code times the place's weights (the sums of the numbers at its
 // positions), so that a candidate's print costs two multiply-adds per
 // place, not per command.
 //
-// Each worker keeps the prints of its own earlier runs (they precede its
-// current candidate in search order) in a table of kPrintSlots entries, a
-// print replacing the one at its slot.
+// The prints of the runs that did not clear are kept in a table that the
+// workers of a search share (print_table.hpp).
 #pragma once
 
 #include <cstdint>
@@ -33,21 +33,19 @@
 
 namespace solver {
 
-// The random numbers of the positions from `from` on.
+// The numbers of the positions below n.
 template <int N>
 void FixedSearch<N>::ensure_print_numbers(std::size_t n) {
-  if (print_numbers.size() >= n) return;
-  std::uint64_t state = 0x9E3779B97F4A7C15ULL * (print_numbers.size() + 1);
-  const auto next = [&state] {
-    // splitmix64
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+  // splitmix64 of the position's two indices
+  const auto draw = [](std::uint64_t i) {
+    std::uint64_t z = (i + 1) * 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     return z ^ (z >> 31);
   };
-  const std::size_t from = print_numbers.size();
-  print_numbers.resize(n);
-  for (std::size_t i = from; i < n; ++i) print_numbers[i] = PrintPair{next(), next()};
+  for (std::size_t i = print_numbers.size(); i < n; ++i) {
+    print_numbers.push_back(PrintPair{draw(2 * i), draw(2 * i + 1)});
+  }
 }
 
 // The weights of a stream of places built to its end, for the commands a
@@ -73,7 +71,7 @@ void FixedSearch<N>::weigh_stream() {
 // then the stream with the places' commands.  The part of the function's
 // places is kept while they and the stream stay.
 template <int N>
-typename FixedSearch<N>::RunPrint FixedSearch<N>::candidate_print() {
+RunPrint FixedSearch<N>::candidate_print() {
   if (!st->weighed) weigh_stream();
   const PrintPair* w = st->weight.data();
   if (print_fn_stream != st || print_fn_generation != slots_generation) {
@@ -100,7 +98,7 @@ typename FixedSearch<N>::RunPrint FixedSearch<N>::candidate_print() {
 }
 
 template <int N>
-typename FixedSearch<N>::RunPrint FixedSearch<N>::commands_print(std::string_view commands) {
+RunPrint FixedSearch<N>::commands_print(std::string_view commands) {
   ensure_print_numbers(commands.size());
   PrintPair sum{};
   for (std::size_t i = 0; i < commands.size(); ++i) {

@@ -54,7 +54,7 @@ void prints_follow_the_commands(unsigned seed, int trials) {
       f += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
     return f;
   };
-  std::map<std::string, typename Search::RunPrint> seen;
+  std::map<std::string, RunPrint> seen;
   std::map<std::array<std::uint64_t, 2>, std::string> by_print;
   int printed = 0;
   for (int trial = 0; trial < trials; ++trial) {
@@ -68,7 +68,7 @@ void prints_follow_the_commands(unsigned seed, int trials) {
     b.s->start_stream();
     if (!b.s->prints_stream()) continue;
     b.s->prepare_commands(true);
-    const typename Search::RunPrint print = b.s->candidate_print();
+    const RunPrint print = b.s->candidate_print();
     RecordingRobot r;
     r.msteps = msteps;
     literal_run<N>(r, slots, literal_levels<N>(msteps));
@@ -91,6 +91,19 @@ TEST(RunPrints, PrintIsThatOfTheCommandsTheRunMayExecute) {
   prints_follow_the_commands<1>(21, 3000);
   prints_follow_the_commands<2>(22, 3000);
   prints_follow_the_commands<3>(23, 3000);
+}
+
+TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
+  PrintTable t(4);
+  const RunPrint a{{0x10, 1}};
+  const RunPrint b{{0x20, 2}};  // the same slot
+  EXPECT_FALSE(t.has(a));
+  t.add(a);
+  EXPECT_TRUE(t.has(a));
+  EXPECT_FALSE(t.has(RunPrint{{0x10, 2}}));  // half of it
+  t.add(b);
+  EXPECT_TRUE(t.has(b));
+  EXPECT_FALSE(t.has(a));
 }
 
 struct Searched {
