@@ -349,6 +349,7 @@ struct alignas(64) FixedSearch {
   std::uint64_t commands_generation = 0;
   void complete_stream();
   std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
+  std::array<std::array<PrintPair, kPlaces>, 2> place_weights{};     // the same
   long long forward_commands(std::size_t from, std::size_t to) const;
   long long function_goes = 0;  // forward commands at the function's places
 

@@ -424,19 +424,36 @@ void FixedSearch<N>::complete_stream() {
                                    : st->stream_len;
   // Counted in two halves, the even and the odd commands, so that a place
   // met on consecutive commands does not wait for its own count; the
-  // halves are left at zero for the next stream.
+  // halves are left at zero for the next stream.  The places' weights in
+  // the prints of runs (run_prints.hpp) are summed alike.
   auto& [even, odd] = place_counts;
+  auto& [even_weight, odd_weight] = place_weights;
+  const std::size_t offset = slot[kMain].code.size();
+  ensure_print_numbers(offset + runnable);
+  const PrintPair* number = print_numbers.data() + offset;
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
   std::size_t i = 0;
   for (; i + 1 < runnable; i += 2) {
     ++even[bytes[i]];
+    even_weight[bytes[i]] += number[i];
     ++odd[bytes[i + 1]];
+    odd_weight[bytes[i + 1]] += number[i + 1];
   }
-  if (i < runnable) ++even[bytes[i]];
+  if (i < runnable) {
+    ++even[bytes[i]];
+    even_weight[bytes[i]] += number[i];
+  }
   for (std::size_t p = 0; p < kPlaces; ++p) {
     st->occurs[p] = even[p] + odd[p];
     even[p] = odd[p] = 0;
   }
+  // (Places lie below place_count + 1.)
+  for (std::size_t p = 0; p <= st->place_count; ++p) {
+    st->weight[p] = even_weight[p] + odd_weight[p];
+    even_weight[p] = odd_weight[p] = PrintPair{};
+  }
+  st->weighed = true;
+  print_fn_stream = nullptr;
   st->stream_full = true;
 }
 
