@@ -232,6 +232,15 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kPrintSlotsLog2 = 16;
   std::unique_ptr<PrintTable> own_prints;
   PrintTable* prints = nullptr;
+  // The same for whole subtrees below the last function slot's level: the
+  // prints of those whose candidates all ran, or were counted, without a
+  // clear, and the print of the current one when it is to be kept.
+  std::unique_ptr<PrintTable> own_subtrees;
+  PrintTable* subtrees = nullptr;
+  RunPrint subtree_print;
+  bool subtree_pending = false;
+  std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
+  RunPrint node_print(std::size_t main_from);
   void weigh_stream();
   // The print of the current candidate, whose stream of places is full
   // (prints_stream()) and whose commands are prepared.

@@ -89,7 +89,15 @@ void FixedSearch<N>::level() {
           if (nodes >= count_limit) stop_walk = true;
         } else if (K != cut || enter_node()) {
           // A node of the level that makes the units of a parallel pass.
-          if (K != N || !skip_subtree()) level<K + 1>();
+          if constexpr (K == N) {
+            if (!skip_subtree()) {
+              level<K + 1>();
+              // Every candidate below ran, or was counted, without a clear.
+              if (subtree_pending && !stop_walk) subtrees->add(subtree_print);
+            }
+          } else {
+            level<K + 1>();
+          }
         }
         if (stop_walk) return;
       }
@@ -156,12 +164,15 @@ std::uint64_t FixedSearch<N>::counted_below_level() {
 // can clear, and running them would change nothing but the time taken.  They
 // are counted as run, as many as the odometer would walk: the first call's
 // arguments that the closing judgement lets through, times the prefixes.
+// So are they when they are, one for one, candidates of the same commands
+// as those of an earlier subtree that ran without a clear (node_print).
 //
 // Not before a resumption has loaded its candidate, nor while the candidates
 // are observed one by one, nor where the units of a parallel pass are cut
 // below this level (the candidates would fall outside every unit).
 template <int N>
 bool FixedSearch<N>::skip_subtree() {
+  subtree_pending = false;
   if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
   if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
   const code_parts& jj = slot[kMain];
@@ -194,14 +205,29 @@ bool FixedSearch<N>::skip_subtree() {
       place += op != 0 ? 1 : 0;
     }
   }
+  const std::size_t main_from = place;
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
-  if (goes >= robot.moves_to_clear()) return false;
   const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
   constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
   if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
     return false;
   }
   const std::uint64_t candidates = arguments * prefixes;
+  if (goes >= robot.moves_to_clear()) {
+    // The candidates below may clear, unless they are those of a subtree
+    // that did not (run_prints.hpp).
+    if (!skip_repeats) return false;
+    if (subtrees == nullptr) {
+      own_subtrees = std::make_unique<PrintTable>(kPrintSlotsLog2);
+      subtrees = own_subtrees.get();
+    }
+    subtree_print = node_print(main_from);
+    if (!subtrees->has(subtree_print)) {
+      subtree_pending = true;
+      return false;
+    }
+    ++subtrees_skipped;
+  }
   runs += candidates;
   // The keyboard, as after a candidate: the position shown is the first
   // candidate below, which every candidate before it precedes.

@@ -218,7 +218,12 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     }
     if (own_prints == nullptr) own_prints = std::make_unique<PrintTable>(kPrintSlotsLog2);
     prints = own_prints.get();
-    for (const std::unique_ptr<FixedSearch>& worker : workers) worker->prints = prints;
+    if (own_subtrees == nullptr) own_subtrees = std::make_unique<PrintTable>(kPrintSlotsLog2);
+    subtrees = own_subtrees.get();
+    for (const std::unique_ptr<FixedSearch>& worker : workers) {
+      worker->prints = prints;
+      worker->subtrees = subtrees;
+    }
   }
   pool->clear();
   for (const std::unique_ptr<FixedSearch>& worker : workers) {

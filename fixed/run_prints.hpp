@@ -33,16 +33,27 @@
 
 namespace solver {
 
-// The numbers of the positions below n.
+namespace run_prints_detail {
+
+// The drawn number of index i (splitmix64).
+inline std::uint64_t draw(std::uint64_t i) {
+  std::uint64_t z = (i + 1) * 0x9E3779B97F4A7C15ULL;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+// Indices of the numbers that weigh the parts of a subtree's print, far
+// from those of the positions.
+inline constexpr std::uint64_t kSubtreeNumbers = std::uint64_t{1} << 40;
+
+}  // namespace run_prints_detail
+
+// The numbers of the positions below n: those of indices 2i and 2i + 1 for
+// position i.
 template <int N>
 void FixedSearch<N>::ensure_print_numbers(std::size_t n) {
-  // splitmix64 of the position's two indices
-  const auto draw = [](std::uint64_t i) {
-    std::uint64_t z = (i + 1) * 0x9E3779B97F4A7C15ULL;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  };
+  using run_prints_detail::draw;
   for (std::size_t i = print_numbers.size(); i < n; ++i) {
     print_numbers.push_back(PrintPair{draw(2 * i), draw(2 * i + 1)});
   }
@@ -94,6 +105,59 @@ RunPrint FixedSearch<N>::candidate_print() {
   for (std::size_t i = 0; i < begun; ++i) {
     sum += print_numbers[i] * std::uint64_t{interpreter_detail::code_of(jj[i])};
   }
+  return RunPrint{{sum[0], sum[1]}};
+}
+
+// The print of the subtree below the current node of the last function
+// slot's level, its stream of places full and weighed, whose main line's
+// places start at `main_from`.  Every candidate below has the print
+//   F + sum over the main line's places p of code(p) * weight(p) + J
+// where F, the part of the function's places, and the weights are the
+// node's, and J depends on the main-line prefix alone; which main-line
+// fragments the candidates take depends on the lengths of the main line's
+// slots and on whether the function's slots hold "s" and turns (the closing
+// judgement).  Two subtrees that agree on all of these hold candidates of
+// the same prints, one for one.  The subtree's print is a sum, lane by lane,
+// of F, of the weights in order and of the lengths and the judgement's two
+// answers, each times a number drawn for its part: two subtrees that differ
+// in any part share it with probability 2^-61 per lane at most (for every
+// part but the exact counts and answers, a difference with a low power of
+// 2 is itself the rule: they are sums of drawn numbers).
+template <int N>
+RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
+  using run_prints_detail::draw;
+  using run_prints_detail::kSubtreeNumbers;
+  static constexpr std::size_t kParts = kPlaces + N + 3;
+  static const std::array<PrintPair, kParts> number = [] {
+    std::array<PrintPair, kParts> n{};
+    for (std::size_t i = 0; i < kParts; ++i) {
+      n[i] = PrintPair{draw(kSubtreeNumbers + 2 * i), draw(kSubtreeNumbers + 2 * i + 1)};
+    }
+    return n;
+  }();
+  if (!st->weighed) weigh_stream();
+  const PrintPair* w = st->weight.data();
+  PrintPair function{};
+  std::size_t place = 1;
+  bool any_s = false;
+  bool any_turn = false;
+  for (int i = 0; i <= N; ++i) {
+    for (const char ch : slot[i].code) {
+      const std::uint8_t op = interpreter_detail::code_of(ch);
+      if (op == 0) continue;
+      function += w[place++] * std::uint64_t{op};
+    }
+    any_s = any_s || slot[i].scount != 0;
+    any_turn = any_turn || slot[i].turncount != 0;
+  }
+  PrintPair sum = function * number[0];
+  for (std::size_t p = main_from, k = 1; p <= st->place_count; ++p, ++k) sum += w[p] * number[k];
+  for (int i = kMain; i < kSlots; ++i) {
+    sum += number[kPlaces + static_cast<std::size_t>(i - kMain)] *
+           static_cast<std::uint64_t>(slot[i].length + 1);
+  }
+  sum += number[kPlaces + N + 1] * std::uint64_t{any_s ? 1U : 2U};
+  sum += number[kPlaces + N + 2] * std::uint64_t{any_turn ? 1U : 2U};
   return RunPrint{{sum[0], sum[1]}};
 }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <random>
+#include <set>
 
 #include "fixed_harness.hpp"
 #include "literal.hpp"
@@ -93,6 +94,65 @@ TEST(RunPrints, PrintIsThatOfTheCommandsTheRunMayExecute) {
   prints_follow_the_commands<3>(23, 3000);
 }
 
+// Random nodes of the last function slot's level, with short step limits
+// (so that many characters never run and many nodes meet again): two nodes
+// of the same subtree print and step limit hold the same set of candidate
+// prints (every
+// combination of main-line fragments the closing judgement lets through),
+// and many nodes share one.
+TEST(RunPrints, SubtreesOfOnePrintHoldTheSameCandidatePrints) {
+  using Search = FixedSearch<2>;
+  std::mt19937 rng(31);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  // By step limit (the same for every node of a search) and subtree print.
+  std::map<std::pair<int, std::array<std::uint64_t, 2>>, std::set<std::array<std::uint64_t, 2>>>
+      by_subtree;
+  int nodes = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    List slots(Search::kSlots);
+    for (int i = 0; i <= 2; ++i) {
+      for (int k = pick(4); k > 0; --k) slots[i] += "srlXY"[pick(5)];
+    }
+    std::vector<int> lengths(Search::kSlots, 0);
+    for (int i = Search::kMain; i < Search::kSlots; ++i) lengths[i] = pick(3);
+    const int msteps = 3 + 3 * pick(2);
+    Bench<2> b(testing::open_grid(), 4, msteps, 0);
+    b.fill(slots);
+    for (int i = Search::kMain; i < Search::kSlots; ++i) {
+      b.s->slot[i].length = lengths[i];
+      getsss(b.s->slot[i]);
+    }
+    b.s->start_stream();
+    if (!b.s->prints_stream()) continue;
+    std::size_t main_from = 1;
+    for (int i = 0; i <= 2; ++i) {
+      main_from += static_cast<std::size_t>(b.s->slot[i].scount + b.s->slot[i].turncount);
+    }
+    const RunPrint subtree = b.s->node_print(main_from);
+    std::set<std::array<std::uint64_t, 2>> prints;
+    code_parts& aa = b.s->slot[Search::kMainArg];
+    code_parts& bb = b.s->slot[Search::kMainArg + 1];
+    code_parts& jj = b.s->slot[Search::kMain];
+    do {
+      do {
+        if (b.s->closing_hantei() == -1) continue;
+        do {
+          b.s->prepare_commands(true);
+          prints.insert(b.s->candidate_print().v);
+        } while (getnew0(jj) != -1);
+      } while (getnew0(bb) != -1);
+    } while (getnew0(aa) != -1);
+    const auto [at, fresh] = by_subtree.emplace(std::make_pair(msteps, subtree.v), prints);
+    if (!fresh) {
+      std::string shown;
+      for (const std::string& f : slots) shown += "[" + f + "]";
+      ASSERT_EQ(at->second, prints) << shown;
+    }
+    ++nodes;
+  }
+  EXPECT_LT(by_subtree.size() * 2, static_cast<std::size_t>(nodes));
+}
+
 TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
   PrintTable t(4);
   const RunPrint a{{0x10, 1}};
@@ -110,6 +170,7 @@ struct Searched {
   std::string out;
   int status = -1;
   SearchStats stats;
+  std::uint64_t subtrees = 0;  // skipped by the main search's own walk
 };
 
 template <int N>
@@ -128,12 +189,14 @@ Searched search(const std::string& id, int entered, int msteps, int mlastfail, i
     r.status = e.status;
   }
   r.out = b.h.out.str();
+  r.subtrees = b.s->subtrees_skipped;
   return r;
 }
 
 // Whole searches, one ending with a clear and two without, on one and two
-// threads: the same lines and candidate counts with the repeats skipped as
-// with all of them run, and fewer commands begun by those without.
+// threads: the same lines and candidate counts with the repeats (single
+// candidates and whole subtrees) skipped as with all of them run, and fewer
+// commands begun by those without.
 template <int N>
 void same_search_with_repeats_skipped(const std::string& id, int entered, int msteps,
                                       int mlastfail) {
@@ -147,6 +210,10 @@ void same_search_with_repeats_skipped(const std::string& id, int entered, int ms
     if (all.status == -1) {
       EXPECT_LT(skipped.stats.commands, all.stats.commands) << id;
     }
+    if (threads == 1) {
+      EXPECT_EQ(all.subtrees, 0U);
+      EXPECT_GT(skipped.subtrees, 0U) << id;
+    }
   }
 }
 
@@ -154,6 +221,22 @@ TEST(RunPrints, SameSearchWithRepeatedRunsSkipped) {
   same_search_with_repeats_skipped<3>("0003", 12, 10, 2);  // clears
   same_search_with_repeats_skipped<2>("0747", 11, 209, 0);
   same_search_with_repeats_skipped<1>("0745", 11, 812, 0);
+}
+
+// Many small searches that clear, on every map of the catalogue with
+// targets near the start: the same first clear, at the same step, after the
+// same candidates, with the repeats skipped.
+TEST(RunPrints, SameFirstClearsWithRepeatsSkipped) {
+  int clears = 0;
+  for (const CatalogueEntry& e : kCatalogue) {
+    const std::string id(e.id);
+    const Searched all = search<2>(id, 12, 120, 0, 1, false);
+    const Searched skipped = search<2>(id, 12, 120, 0, 1, true);
+    EXPECT_EQ(skipped.out, all.out) << id;
+    EXPECT_EQ(skipped.stats.candidates, all.stats.candidates) << id;
+    if (all.status != -1) ++clears;
+  }
+  EXPECT_GT(clears, 3) << clears;
 }
 
 }  // namespace
