@@ -27,9 +27,7 @@ class PrintTable {
  public:
   explicit PrintTable(std::size_t log2_slots)
       : mask_((std::size_t{1} << log2_slots) - 1),
-        v_(std::make_unique<std::atomic<std::uint64_t>[]>(2 * (mask_ + 1))) {
-    for (std::size_t i = 0; i < 2 * (mask_ + 1); ++i) v_[i].store(0, std::memory_order_relaxed);
-  }
+        v_(std::make_unique<std::atomic<std::uint64_t>[]>(2 * (mask_ + 1))) {}  // all 0
 
   bool has(const RunPrint& p) const {
     const std::size_t at = 2 * (p.v[0] & mask_);
