@@ -331,8 +331,9 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     std::array<std::uint32_t, kPlaces> occurs{};
-    // For a full stream, once a print needs them: each place's weights in
-    // the prints of runs (run_prints.hpp).
+    // For a full stream: each place's weights in the prints of runs
+    // (run_prints.hpp), summed with the counts; for one another worker
+    // built, once a print needs them.
     bool weighed = false;
     std::array<PrintPair, kPlaces> weight;
     std::array<std::string, N + 1> fn;
