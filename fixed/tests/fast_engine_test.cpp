@@ -41,15 +41,10 @@ const std::map<std::string, Grid>& catalogue_grids() {
 template <int N>
 void compare_with_literal_interpreter(unsigned seed, int combinations) {
   using Search = FixedSearch<N>;
-  std::mt19937 rng(seed);
-  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  const std::string function_alphabet = std::string("srl") + std::string("XYZ").substr(0, N);
-  const auto fragment = [&](const std::string& alphabet, int len) {
-    std::string f;
-    for (int i = 0; i < len; ++i)
-      f += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
-    return f;
-  };
+  testing::Draws draws(seed);
+  const auto pick = [&](int n) { return draws.pick(n); };
+  const auto fragment = [&](const std::string& a, int len) { return draws.fragment(a, len); };
+  const std::string function_alphabet = testing::function_alphabet(N);
   std::vector<const testdata::ReferenceProgram*> refs;
   for (const auto& r : testdata::kReferencePrograms) {
     if (r.program == "solver" + std::to_string(N)) refs.push_back(&r);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -78,5 +79,23 @@ struct Bench {
   Grid grid;
   std::unique_ptr<FixedSearch<N>> s;
 };
+
+// Random draws of the randomised tests: numbers below n and fragments.
+struct Draws {
+  explicit Draws(unsigned seed) : rng(seed) {}
+  int pick(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
+  std::string fragment(const std::string& alphabet, int len) {
+    std::string f;
+    for (int i = 0; i < len; ++i)
+      f += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
+    return f;
+  }
+  std::mt19937 rng;
+};
+
+// The characters of the function's slots of a template with n parameters.
+inline std::string function_alphabet(int n) {
+  return std::string("srl") + std::string("XYZ").substr(0, static_cast<std::size_t>(n));
+}
 
 }  // namespace solver::testing

@@ -46,15 +46,10 @@ struct RecordingRobot {
 template <int N>
 void prints_follow_the_commands(unsigned seed, int trials) {
   using Search = FixedSearch<N>;
-  std::mt19937 rng(seed);
-  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  const std::string function_alphabet = std::string("srl") + std::string("XYZ").substr(0, N);
-  const auto fragment = [&](const std::string& alphabet, int len) {
-    std::string f;
-    for (int i = 0; i < len; ++i)
-      f += alphabet[static_cast<std::size_t>(pick(static_cast<int>(alphabet.size())))];
-    return f;
-  };
+  testing::Draws draws(seed);
+  const auto pick = [&](int n) { return draws.pick(n); };
+  const auto fragment = [&](const std::string& a, int len) { return draws.fragment(a, len); };
+  const std::string function_alphabet = testing::function_alphabet(N);
   std::map<std::string, RunPrint> seen;
   std::map<std::array<std::uint64_t, 2>, std::string> by_print;
   int printed = 0;
@@ -102,8 +97,8 @@ TEST(RunPrints, PrintIsThatOfTheCommandsTheRunMayExecute) {
 // and many nodes share one.
 TEST(RunPrints, SubtreesOfOnePrintHoldTheSameCandidatePrints) {
   using Search = FixedSearch<2>;
-  std::mt19937 rng(31);
-  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  testing::Draws draws(31);
+  const auto pick = [&](int n) { return draws.pick(n); };
   // By step limit (the same for every node of a search) and subtree print.
   std::map<std::pair<int, std::array<std::uint64_t, 2>>, std::set<std::array<std::uint64_t, 2>>>
       by_subtree;
