@@ -475,6 +475,12 @@ struct alignas(64) FixedSearch {
   bool places_now = false;
   bool use_places() const;
   std::size_t emitted() const { return st->stream_base + st->stream_len; }
+  // The commands of a finished stream that a run may execute: the last one
+  // of a stream cut by the step limit is refused.
+  std::size_t runnable_commands() const {
+    return st->stream_end == StreamEnd::Limit && st->stream_len != 0 ? st->stream_len - 1
+                                                                     : st->stream_len;
+  }
   const char* stream_bytes() const {
     return st->outside != nullptr ? st->outside : st->stream.data();
   }

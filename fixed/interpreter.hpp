@@ -419,9 +419,7 @@ void FixedSearch<N>::complete_stream() {
   }
   while (st->stream_end == StreamEnd::Open) extend_stream();
   if (st->stream_end == StreamEnd::Open) return;
-  const std::size_t runnable = st->stream_end == StreamEnd::Limit && st->stream_len != 0
-                                   ? st->stream_len - 1
-                                   : st->stream_len;
+  const std::size_t runnable = runnable_commands();
   // Counted in two halves, the even and the odd commands, so that a place
   // met on consecutive commands does not wait for its own count; the
   // halves are left at zero for the next stream.  The places' weights in

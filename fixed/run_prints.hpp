@@ -64,9 +64,7 @@ void FixedSearch<N>::ensure_print_numbers(std::size_t n) {
 // refused), which follow the main-line prefix.
 template <int N>
 void FixedSearch<N>::weigh_stream() {
-  const std::size_t runnable = st->stream_end == StreamEnd::Limit && st->stream_len != 0
-                                   ? st->stream_len - 1
-                                   : st->stream_len;
+  const std::size_t runnable = runnable_commands();
   const std::size_t offset = slot[kMain].code.size();
   ensure_print_numbers(offset + runnable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(stream_bytes());
