@@ -1,6 +1,7 @@
 #include "target_bounds.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "grid.hpp"
 
@@ -8,29 +9,27 @@ namespace solver {
 
 namespace {
 
-// Forward moves from (x, y) to every cell, around walls and gray cells;
-// kFar where it cannot go.
-void distances_from(const Grid& g, int x, int y, std::int32_t (&d)[27][27]) {
-  for (auto& column : d) std::fill(std::begin(column), std::end(column), TargetBounds::kFar);
-  static constexpr int kDx[4] = {1, 0, -1, 0};
-  static constexpr int kDy[4] = {0, -1, 0, 1};
-  int queue[27 * 27];
+constexpr int kSide = 27;
+constexpr int kCells = kSide * kSide;
+// Cells may be entered unless they are walls or gray; the grid's border is
+// walls, so no move leaves it.  A cell that cannot be entered holds kShut
+// in a distance array, one not reached yet kFar.
+constexpr std::int32_t kShut = -1;
+constexpr int kNext[4] = {kSide, -1, -kSide, 1};  // flat index is 27 * x + y
+
+// Breadth-first search from the cells queued in `queue[0 .. tail)` (their
+// distances already 0 in d): forward moves to every cell, kFar where no
+// move leads.  d starts as a copy of the map's open/shut pattern.
+void spread(std::int32_t* d, std::int16_t* queue, int tail) {
   int head = 0;
-  int tail = 0;
-  d[x][y] = 0;
-  queue[tail++] = x * 27 + y;
   while (head < tail) {
-    const int cx = queue[head] / 27;
-    const int cy = queue[head] % 27;
-    ++head;
-    for (int dir = 0; dir < 4; ++dir) {
-      const int nx = cx + kDx[dir];
-      const int ny = cy + kDy[dir];
-      if (nx < 1 || nx > 25 || ny < 1 || ny > 25) continue;
-      const char ch = g.k[nx][ny];
-      if (ch == 'x' || ch == '*' || d[nx][ny] != TargetBounds::kFar) continue;
-      d[nx][ny] = d[cx][cy] + 1;
-      queue[tail++] = nx * 27 + ny;
+    const int at = queue[head++];
+    const std::int32_t next = d[at] + 1;
+    for (const int step : kNext) {
+      const int to = at + step;
+      if (d[to] != TargetBounds::kFar) continue;
+      d[to] = next;
+      queue[tail++] = static_cast<std::int16_t>(to);
     }
   }
 }
@@ -39,30 +38,35 @@ void distances_from(const Grid& g, int x, int y, std::int32_t (&d)[27][27]) {
 
 void compute_target_bounds(Grid& g) {
   TargetBounds& b = g.bounds;
-  std::vector<std::pair<int, int>> cells;
-  for (int x = 0; x < 27; ++x) {
-    for (int y = 0; y < 27; ++y) {
-      b.target[x][y] = -1;
-      b.near[x][y] = TargetBounds::kFar;
-      if (x >= 1 && x <= 25 && y >= 1 && y <= 25 && g.k[x][y] == 'o') {
-        b.target[x][y] = static_cast<std::int16_t>(cells.size());
-        cells.emplace_back(x, y);
-      }
+  const char* k = &g.k[0][0];
+  std::int32_t pattern[kCells];
+  std::vector<std::int16_t> cells;
+  for (int at = 0; at < kCells; ++at) {
+    const char ch = k[at];
+    pattern[at] = ch == 'x' || ch == '*' ? kShut : TargetBounds::kFar;
+    const int x = at / kSide;
+    const int y = at % kSide;
+    b.target[x][y] = -1;
+    if (x >= 1 && x <= 25 && y >= 1 && y <= 25 && ch == 'o') {
+      b.target[x][y] = static_cast<std::int16_t>(cells.size());
+      cells.push_back(static_cast<std::int16_t>(at));
     }
   }
   const std::size_t n = cells.size();
+  std::int32_t d[kCells];
+  std::int16_t queue[kCells];
+
   // dist[t * n + u]: forward moves between targets t and u.
   std::vector<std::int32_t> dist(n * n);
-  std::int32_t d[27][27];
   for (std::size_t t = 0; t < n; ++t) {
-    distances_from(g, cells[t].first, cells[t].second, d);
-    for (int x = 1; x <= 25; ++x) {
-      for (int y = 1; y <= 25; ++y) {
-        if (b.target[x][y] != static_cast<int>(t)) b.near[x][y] = std::min(b.near[x][y], d[x][y]);
-      }
-    }
-    for (std::size_t u = 0; u < n; ++u) dist[t * n + u] = d[cells[u].first][cells[u].second];
+    std::memcpy(d, pattern, sizeof d);
+    d[cells[t]] = 0;
+    queue[0] = cells[t];
+    spread(d, queue, 1);
+    for (std::size_t u = 0; u < n; ++u) dist[t * n + u] = d[cells[u]];
   }
+
+  // nn(c, k): the k nearest other targets of each, in order.
   b.nn.assign(n, {});
   std::vector<std::int32_t> others;
   for (std::size_t t = 0; t < n; ++t) {
@@ -70,12 +74,32 @@ void compute_target_bounds(Grid& g) {
     for (std::size_t u = 0; u < n; ++u) {
       if (u != t) others.push_back(dist[t * n + u]);
     }
-    std::sort(others.begin(), others.end());
-    for (int k = 0; k < TargetBounds::kTracked; ++k) {
-      const auto i = static_cast<std::size_t>(k);
-      b.nn[t][i] = i < others.size() ? others[i] : TargetBounds::kFar;
+    const std::size_t kept = std::min<std::size_t>(TargetBounds::kTracked, others.size());
+    std::partial_sort(others.begin(), others.begin() + static_cast<std::ptrdiff_t>(kept),
+                      others.end());
+    for (std::size_t i = 0; i < TargetBounds::kTracked; ++i) {
+      b.nn[t][i] = i < kept ? others[i] : TargetBounds::kFar;
     }
   }
+
+  // near(p): from a cell that is no target, the nearest target (one search
+  // from all targets at once); from a target, the nearest other one, which
+  // is nn(t, 1) as distances go both ways.
+  std::memcpy(d, pattern, sizeof d);
+  for (std::size_t t = 0; t < n; ++t) {
+    d[cells[t]] = 0;
+    queue[t] = cells[t];
+  }
+  spread(d, queue, static_cast<int>(n));
+  for (int at = 0; at < kCells; ++at) {
+    const int x = at / kSide;
+    const int y = at % kSide;
+    const int t = b.target[x][y];
+    b.near[x][y] = t >= 0           ? b.nn[static_cast<std::size_t>(t)][0]
+                   : d[at] == kShut ? TargetBounds::kFar
+                                    : d[at];
+  }
+
   // Prim's algorithm on the complete graph of the targets.
   long long mst = 0;
   if (n != 0) {
