@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -76,6 +77,7 @@ struct Robot {
         gate_swept[cx][cy] =
             plain || target ? (g.bounds.ready ? g.bounds.near[cx][cy] : 0) : kEvent;
         fresh[cx * 27 + cy] = target ? 1 : 0;
+        all_fresh[cx * 27 + cy] = target ? 1 : 0;
       }
     }
     for (int cell = 0; cell < 27 * 27; ++cell) {
@@ -114,7 +116,9 @@ struct Robot {
   }
 
   // The targets collected since the latest gray cell (since the start when
-  // none was entered), in the order collected.
+  // none was entered), in the order collected.  The cells are listed for
+  // runs by the motion operations; the swept loop (run_mapped) counts its
+  // own without listing them.
   int collected_count() const { return held; }
   int collected_cell(int i) const { return held_at[i]; }
 
@@ -350,6 +354,8 @@ struct Robot {
     unsigned v = static_cast<unsigned>(vect);
     int s = steps;
     long h = held;
+    // h once the last target is collected: the targets left are h_end - h.
+    long h_end = h + left;
     int rc = 0;
     std::size_t i = 0;
     const long long can = static_cast<long long>(msteps) - 1 - s;
@@ -360,27 +366,25 @@ struct Robot {
       const unsigned t = v + op[static_cast<unsigned char>(cmd[i])];
       v = t & 3;
       budget -= Counted ? static_cast<long long>(t >> 3) : 1;
-      const long from = pos;
       pos += kMove[t];
       // A target not collected yet: collected now, one target fewer to
       // need a move for.  (A turn stays on its cell, collected on arrival.)
       const long f = fresh[pos];
       fresh[pos] = 0;
-      held_at[h] = static_cast<std::int16_t>(pos);
       h += f;
       budget += f;
-      left -= f;
       if (g[pos] <= budget) [[likely]] {
-        if (left != 0) [[likely]]
+        if (h != h_end) [[likely]]
           continue;
       }
-      if (left == 0) {
+      if (h == h_end) {
         cleared = true;  // the last target
         s = static_cast<int>(s_at + static_cast<long long>(i));
         rc = -1;
         goto done;
       }
       const long np = pos;
+      const long from = pos - kMove[t];
       if (g[np] != kEvent) {
         s = static_cast<int>(s_at + static_cast<long long>(i));
         rc = -1;
@@ -402,6 +406,7 @@ struct Robot {
       // A gray cell: its rules (with the target bounds no gray cell may be
       // entered, so they end the run).
       {
+        left = h_end - h;
         const long long goes = budget + (left - 1);
         s = static_cast<int>(s_at + static_cast<long long>(i));
         held = static_cast<int>(h);
@@ -411,6 +416,7 @@ struct Robot {
         rc = arrive(static_cast<int>(np / 27), static_cast<int>(np % 27), k[np]);
         h = held;
         left = targets - getpts;
+        h_end = h + left;
         budget = goes - (left - 1);
         if (rc == -1) goto done;
       }
@@ -423,6 +429,7 @@ struct Robot {
       s = static_cast<int>(s_at + static_cast<long long>(i)) - 1;
     }
   done:
+    left = h_end - h;
     collections += static_cast<std::uint64_t>(h - held);
     held = static_cast<int>(h);
     getpts = static_cast<int>(targets - left);
@@ -471,10 +478,16 @@ struct Robot {
     gate_now = sweeping ? &gate_swept[0][0] : bounds ? &gate_bounds[0][0] : &gate_plain[0][0];
   }
   // The gates of the swept way: near(p) at targets too; and the target
-  // cells not collected in this run, 1 (each way keeps both).
+  // cells not collected in this run, 1 (each way keeps both).  The swept
+  // loop counts what it collects in `held` without listing the cells (a
+  // store a command whose address waits for the count): a release while
+  // sweeping marks every target fresh again, from `all_fresh`.
   long long gate_swept[27][27] = {};
   std::uint8_t fresh[27 * 27] = {};
+  std::uint8_t all_fresh[27 * 27] = {};
   bool sweeping = false;
+  // The targets collected since the latest gray cell: `held` of them, listed
+  // in held_at by the motion operations and the event loop.
   std::int16_t held_at[27 * 27] = {};
   int held = 0;
   void hold_target(int cell) {
@@ -484,10 +497,13 @@ struct Robot {
   }
   void release_targets() {
     long long* g = gate();
-    const bool swept = g == &gate_swept[0][0];
-    for (int h = 0; h < held; ++h) {
-      if (!swept) g[held_at[h]] = kEvent;
-      fresh[held_at[h]] = 1;
+    if (g == &gate_swept[0][0]) {
+      if (held != 0) std::memcpy(fresh, all_fresh, sizeof fresh);
+    } else {
+      for (int h = 0; h < held; ++h) {
+        g[held_at[h]] = kEvent;
+        fresh[held_at[h]] = 1;
+      }
     }
     held = 0;
   }
