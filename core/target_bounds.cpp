@@ -11,9 +11,10 @@ namespace {
 
 constexpr int kSide = 27;
 constexpr int kCells = kSide * kSide;
-// Cells may be entered unless they are walls or gray; the grid's border is
-// walls, so no move leaves it.  A cell that cannot be entered holds kShut
-// in a distance array, one not reached yet kFar.
+// Cells of the map may be entered unless they are walls or gray; the
+// border around the map never is, so no move leaves the grid.  A cell that
+// cannot be entered holds kShut in a distance array, one not reached yet
+// kFar.
 constexpr std::int32_t kShut = -1;
 constexpr int kNext[4] = {kSide, -1, -kSide, 1};  // flat index is 27 * x + y
 
@@ -43,11 +44,12 @@ void compute_target_bounds(Grid& g) {
   std::vector<std::int16_t> cells;
   for (int at = 0; at < kCells; ++at) {
     const char ch = k[at];
-    pattern[at] = ch == 'x' || ch == '*' ? kShut : TargetBounds::kFar;
     const int x = at / kSide;
     const int y = at % kSide;
+    const bool on_map = x >= 1 && x <= 25 && y >= 1 && y <= 25;
+    pattern[at] = !on_map || ch == 'x' || ch == '*' ? kShut : TargetBounds::kFar;
     b.target[x][y] = -1;
-    if (x >= 1 && x <= 25 && y >= 1 && y <= 25 && ch == 'o') {
+    if (on_map && ch == 'o') {
       b.target[x][y] = static_cast<std::int16_t>(cells.size());
       cells.push_back(static_cast<std::int16_t>(at));
     }
