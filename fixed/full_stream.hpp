@@ -32,14 +32,15 @@ inline void copy_bytes(char* to, const char* from, std::size_t n) {
 
 // Cuts a slot into pieces: runs of commands (places) and parameter letters;
 // any other character is skipped, as the interpreter skips it.  The slot's
-// first n characters are copied to `text` (with room to spare after them),
-// where the pieces of places point.
+// first n characters are copied to `text` at `used` (which the caller has
+// made room for, with kSlack bytes to spare after them), where the pieces
+// of places point; `used` moves past them and the spare bytes.
 template <int N>
 typename FixedSearch<N>::Pieces FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n,
-                                                           std::vector<char>& text) {
-  const std::size_t base = text.size();
-  text.insert(text.end(), code.data(), code.data() + n);
-  text.resize(text.size() + full_stream_detail::kSlack);
+                                                           char* text, std::size_t& used) {
+  const std::size_t base = used;
+  std::memcpy(text + base, code.data(), n);
+  used += n + full_stream_detail::kSlack;
   Pieces out;
   for (std::size_t i = 0; i < n; ++i) {
     const char ch = code[i];
@@ -70,24 +71,33 @@ void FixedSearch<N>::build_full_stream() {
   std::size_t len = 0;
 
   const code_parts& j = slot[kBody];
-  std::vector<char>& text = scratch_text;
-  text.clear();
+  // The slots' text: each slot and main-line argument, with kSlack spare
+  // bytes after it (whatever they hold: copies past a piece's end are cut
+  // off by the lengths that follow them).
   const std::string& body_code = st->fn[kBody];
-  const Pieces body = cut_pieces(
-      body_code, std::min(body_code.size(), static_cast<std::size_t>(std::max(j.length, 0))), text);
+  const std::size_t body_n =
+      std::min(body_code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
+  std::size_t text_size = body_n + kSlack;
+  for (int p = 0; p < N; ++p) {
+    text_size += st->fn[kArg + p].size() + st->main_args[p].size() + 2 * kSlack;
+  }
+  std::vector<char>& text = scratch_text;
+  if (text.size() < text_size) text.resize(std::max(text_size, 2 * text.size()));
+  char* const t = text.data();
+  std::size_t used = 0;
+  const Pieces body = cut_pieces(body_code, body_n, t, used);
   std::array<Pieces, N> arg;
   std::array<bool, N> commands{};
   for (int p = 0; p < N; ++p) {
-    arg[p] = cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), text);
+    arg[p] = cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), t, used);
     commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
   }
   std::array<std::size_t, N> main_at{};
   for (int p = 0; p < N; ++p) {
-    main_at[p] = text.size();
-    text.insert(text.end(), st->main_args[p].begin(), st->main_args[p].end());
-    text.resize(text.size() + kSlack);
+    main_at[p] = used;
+    std::memcpy(t + used, st->main_args[p].data(), st->main_args[p].size());
+    used += st->main_args[p].size() + kSlack;
   }
-  const char* const t = text.data();
 
   // Appends k bytes; false once the stream holds `room` commands (the last
   // one is refused by the step limit).
