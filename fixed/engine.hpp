@@ -419,7 +419,11 @@ struct alignas(64) FixedSearch {
     int count = 0;
     unsigned letters = 0;  // bit p: the slot names parameter p
   };
-  static Pieces cut_pieces(const std::string& code, std::size_t n, char* text, std::size_t& used);
+  static void cut_pieces(const std::string& code, std::size_t n, char* text, std::size_t& used,
+                         Pieces& out);
+  Pieces cut_body;                 // the body's pieces while building
+  std::array<Pieces, N> cut_args;  // and the argument slots'
+
   void build_full_stream();
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building

@@ -36,12 +36,13 @@ inline void copy_bytes(char* to, const char* from, std::size_t n) {
 // made room for, with kSlack bytes to spare after them), where the pieces
 // of places point; `used` moves past them and the spare bytes.
 template <int N>
-typename FixedSearch<N>::Pieces FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n,
-                                                           char* text, std::size_t& used) {
+void FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n, char* text,
+                                std::size_t& used, Pieces& out) {
   const std::size_t base = used;
   std::memcpy(text + base, code.data(), n);
   used += n + full_stream_detail::kSlack;
-  Pieces out;
+  out.count = 0;
+  out.letters = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const char ch = code[i];
     if (interpreter_detail::is_literal(ch)) {
@@ -57,7 +58,6 @@ typename FixedSearch<N>::Pieces FixedSearch<N>::cut_pieces(const std::string& co
     out.piece[out.count++] = {static_cast<std::int16_t>(p), 0, 0};
     out.letters |= 1U << p;
   }
-  return out;
 }
 
 // The stream (fresh, of places, with main-line arguments of commands only)
@@ -85,11 +85,12 @@ void FixedSearch<N>::build_full_stream() {
   if (text.size() < text_size) text.resize(std::max(text_size, 2 * text.size()));
   char* const t = text.data();
   std::size_t used = 0;
-  const Pieces body = cut_pieces(body_code, body_n, t, used);
-  std::array<Pieces, N> arg;
+  Pieces& body = cut_body;
+  cut_pieces(body_code, body_n, t, used, body);
+  std::array<Pieces, N>& arg = cut_args;
   std::array<bool, N> commands{};
   for (int p = 0; p < N; ++p) {
-    arg[p] = cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), t, used);
+    cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), t, used, arg[p]);
     commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
   }
   std::array<std::size_t, N> main_at{};
@@ -108,7 +109,13 @@ void FixedSearch<N>::build_full_stream() {
     return len != room;
   };
   const bool body_moves = j.scount != 0 || j.turncount != 0;
-  const unsigned live = live_parameters();
+  // The parameters live_parameters() names, from the letters of the pieces.
+  unsigned live = body.letters;
+  for (int round = 1; round < N; ++round) {
+    for (int q = 0; q < N; ++q) {
+      if ((live >> q & 1U) != 0) live |= arg[q].letters;
+    }
+  }
 
   // Values of the call being emitted (cur) and of the next (next): bytes
   // for the live parameters, only whether they are empty for the others.
