@@ -142,9 +142,8 @@ struct alignas(64) FixedSearch {
   // Combinations of the first call's arguments that reach the main-line
   // prefix, for the function's slots as they stand.
   std::uint64_t first_call_arguments();
-  std::uint64_t arguments_shape = 0;
   std::array<std::uint64_t, 4> arguments_count{};
-  bool arguments_known = false;
+  bool arguments_known = false;  // arguments_count, for the walk under way
   void parallel_pass();
   // The distributions of a parallel search are planned ahead by `planner`,
   // a search object of the coordinator's own, while the workers run the

@@ -55,6 +55,8 @@ int FixedSearch<N>::step(code_parts& p) {
 template <int N>
 template <int K>
 void FixedSearch<N>::level() {
+  // A walk: the main line's lengths are those of its distribution.
+  if constexpr (K == 0) arguments_known = false;
   if constexpr (K == kSlots - 1) {
     innermost();
   } else {

@@ -63,19 +63,9 @@ std::uint64_t FixedSearch<N>::first_call_arguments() {
     any_turn = any_turn || slot[i].turncount != 0;
   }
   // The counts depend on the arguments' lengths (and, for a fixed one, on
-  // whether it holds "s" and turns) only: worked out once per distribution.
-  // The shape packs them, 20 bits an argument (lengths beyond 16 bits are
-  // worked out every time).
-  std::uint64_t shape = 0;
-  bool packed = true;
-  for (int p = 0; p < N; ++p) {
-    const code_parts& a = slot[kMainArg + p];
-    const std::uint64_t fixed =
-        a.fixed == 1 ? 1U + (a.scount != 0 ? 2U : 0U) + (a.turncount != 0 ? 4U : 0U) : 0U;
-    packed = packed && a.length >= 0 && a.length <= 0xffff;
-    shape |= (static_cast<std::uint64_t>(a.length & 0xffff) | fixed << 16) << (20 * p);
-  }
-  if (!arguments_known || !packed || shape != arguments_shape) {
+  // whether it holds "s" and turns) only, which stay those of the
+  // distribution for a whole walk: worked out once per walk (level<0>).
+  if (!arguments_known) {
     using parallel_detail::kMost;
     std::uint64_t all = 1, without_s = 1, without_turns = 1, neither = 1;
     for (int p = 0; p < N; ++p) {
@@ -107,7 +97,6 @@ std::uint64_t FixedSearch<N>::first_call_arguments() {
       }
       arguments_count[static_cast<std::size_t>(k)] = n;
     }
-    arguments_shape = shape;
     arguments_known = true;
   }
   return arguments_count[static_cast<std::size_t>((any_s ? 2 : 0) + (any_turn ? 1 : 0))];
