@@ -247,7 +247,10 @@ struct alignas(64) FixedSearch {
   bool prints_stream() const { return st->stream_full; }
   // The print of a run that may execute `commands` (command characters).
   RunPrint commands_print(std::string_view commands);
-  void ensure_print_numbers(std::size_t n);
+  void ensure_print_numbers(std::size_t n) {
+    if (print_numbers.size() < n) draw_print_numbers(n);
+  }
+  void draw_print_numbers(std::size_t n);
 
   // Output (output.hpp).
   void PRINT_CODE(int detail);

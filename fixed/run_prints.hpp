@@ -52,7 +52,7 @@ inline constexpr std::uint64_t kSubtreeNumbers = std::uint64_t{1} << 40;
 // The numbers of the positions below n: those of indices 2i and 2i + 1 for
 // position i.
 template <int N>
-void FixedSearch<N>::ensure_print_numbers(std::size_t n) {
+void FixedSearch<N>::draw_print_numbers(std::size_t n) {
   using run_prints_detail::draw;
   for (std::size_t i = print_numbers.size(); i < n; ++i) {
     print_numbers.push_back(PrintPair{draw(2 * i), draw(2 * i + 1)});
