@@ -357,13 +357,15 @@ struct Robot {
     // h once the last target is collected: the targets left are h_end - h.
     long h_end = h + left;
     int rc = 0;
-    std::size_t i = 0;
     const long long can = static_cast<long long>(msteps) - 1 - s;
     const std::size_t end =
         static_cast<std::size_t>(std::max(0LL, std::min(static_cast<long long>(n), can)));
-    const long long s_at = s + 1;  // command i is step s_at + i
-    for (; i < end; ++i) {
-      const unsigned t = v + op[static_cast<unsigned char>(cmd[i])];
+    // Command end + j (j counting up to 0) is step s_end + j.
+    const char* const stop = cmd + end;
+    const long long s_end = s + 1 + static_cast<long long>(end);
+    std::ptrdiff_t j = -static_cast<std::ptrdiff_t>(end);
+    for (; j != 0; ++j) {
+      const unsigned t = v + op[static_cast<unsigned char>(stop[j])];
       v = t & 3;
       budget -= Counted ? static_cast<long long>(t >> 3) : 1;
       pos += kMove[t];
@@ -379,20 +381,20 @@ struct Robot {
       }
       if (h == h_end) {
         cleared = true;  // the last target
-        s = static_cast<int>(s_at + static_cast<long long>(i));
+        s = static_cast<int>(s_end + j);
         rc = -1;
         goto done;
       }
       const long np = pos;
       const long from = pos - kMove[t];
       if (g[np] != kEvent) {
-        s = static_cast<int>(s_at + static_cast<long long>(i));
+        s = static_cast<int>(s_end + j);
         rc = -1;
         goto done;
       }
       if (np == from) {
         if (budget < 0) {
-          s = static_cast<int>(s_at + static_cast<long long>(i));
+          s = static_cast<int>(s_end + j);
           rc = -1;
           goto done;
         }
@@ -408,7 +410,7 @@ struct Robot {
       {
         left = h_end - h;
         const long long goes = budget + (left - 1);
-        s = static_cast<int>(s_at + static_cast<long long>(i));
+        s = static_cast<int>(s_end + j);
         held = static_cast<int>(h);
         getpts = static_cast<int>(targets - left);
         steps = s;
@@ -421,12 +423,12 @@ struct Robot {
         if (rc == -1) goto done;
       }
     }
-    if (i < n) {
+    if (end < n) {
       // The step limit refuses the next command.
-      s = static_cast<int>(s_at + static_cast<long long>(i));
+      s = static_cast<int>(s_end + j);
       rc = -1;
     } else {
-      s = static_cast<int>(s_at + static_cast<long long>(i)) - 1;
+      s = static_cast<int>(s_end) - 1;
     }
   done:
     left = h_end - h;
