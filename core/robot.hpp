@@ -270,10 +270,13 @@ struct Robot {
       }
       const std::size_t end =
           i + static_cast<std::size_t>(std::min(static_cast<long long>(n - i), can));
-      // Command i is step s_at + i: the loop counts i only.
-      const long long s_at = s + 1 - static_cast<long long>(i);
-      for (; i < end; ++i) {
-        const unsigned t = v + op[static_cast<unsigned char>(cmd[i])];
+      // Command end + j (j counting up to 0) is step s_end + j: the loop
+      // counts j only.
+      const char* const stop = cmd + end;
+      const long long s_end = s + 1 + static_cast<long long>(end - i);
+      std::ptrdiff_t j = static_cast<std::ptrdiff_t>(i) - static_cast<std::ptrdiff_t>(end);
+      for (; j != 0; ++j) {
+        const unsigned t = v + op[static_cast<unsigned char>(stop[j])];
         v = t & 3;
         budget -= Counted ? static_cast<long long>(t >> 3) : 1;
         const long from = pos;
@@ -290,7 +293,7 @@ struct Robot {
         const long np = pos;
         if (g[np] != kEvent) {
           // The bound: fewer forward moves left than the run needs.
-          s = static_cast<int>(s_at + static_cast<long long>(i));
+          s = static_cast<int>(s_end + j);
           rc = -1;
           goto done;
         }
@@ -298,7 +301,7 @@ struct Robot {
           // A turn on a gray cell (with the table also a move from it into
           // a wall): only the targets' count bounds the run.
           if (budget < 0) {
-            s = static_cast<int>(s_at + static_cast<long long>(i));
+            s = static_cast<int>(s_end + j);
             rc = -1;
             goto done;
           }
@@ -312,7 +315,7 @@ struct Robot {
         }
         // A gray cell or a target to collect: the rules of go_straight.  The
         // bound at the target itself waits for the next command.
-        s = static_cast<int>(s_at + static_cast<long long>(i));
+        s = static_cast<int>(s_end + j);
         steps = s;
         vect = static_cast<int>(v);
         rc = cell == 'o' ? collect(np)
@@ -323,11 +326,13 @@ struct Robot {
           need = forward_need();
           budget = left - need;
         }
-        ++i;
+        ++j;
         break;
       }
-      // Through the command before i (after a collection: the one collected).
-      s = static_cast<int>(s_at + static_cast<long long>(i)) - 1;
+      // Through the command before end + j (after a collection: the one
+      // collected).
+      i = end + static_cast<std::size_t>(j);
+      s = static_cast<int>(s_end + j) - 1;
     }
   done:
     if constexpr (Counted) goes_left = budget + need;
