@@ -383,19 +383,24 @@ void FixedSearch<N>::start_stream() {
   stream_stale = false;
   st->letters = main_arguments_hold_letters();
   st->places = use_places();
+  // The slots, with places for their commands (numbered in order) when
+  // the stream is one of places; copied in one pass.
   int next = 1;
-  for (int i = 0; i <= N; ++i) {
-    st->fn[i] = slot[i].code;
-    if (!st->places) continue;
-    for (char& ch : st->fn[i]) {
-      if (interpreter_detail::is_command(ch)) ch = static_cast<char>(next++);
+  const auto copy_slot = [&](const std::string& code, std::string& to, bool all_commands) {
+    to.resize(code.size());
+    if (!st->places) {
+      std::memcpy(to.data(), code.data(), code.size());
+      return;
     }
-  }
-  for (int p = 0; p < N; ++p) {
-    st->main_args[p] = slot[kMainArg + p].code;
-    if (!st->places) continue;
-    for (char& ch : st->main_args[p]) ch = static_cast<char>(next++);
-  }
+    for (std::size_t c = 0; c < code.size(); ++c) {
+      const char ch = code[c];
+      const bool place = all_commands || interpreter_detail::is_command(ch);
+      to[c] = place ? static_cast<char>(next) : ch;
+      next += place ? 1 : 0;
+    }
+  };
+  for (int i = 0; i <= N; ++i) copy_slot(slot[i].code, st->fn[i], false);
+  for (int p = 0; p < N; ++p) copy_slot(slot[kMainArg + p].code, st->main_args[p], true);
   st->place_count = static_cast<std::size_t>(next - 1);
   command['s'] = kGo;
   command['r'] = kRight;
