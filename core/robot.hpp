@@ -391,13 +391,13 @@ struct Robot {
         goto done;
       }
       const long np = pos;
-      const long from = pos - kMove[t];
       if (g[np] != kEvent) {
         s = static_cast<int>(s_end + j);
         rc = -1;
         goto done;
       }
-      if (np == from) {
+      if (t < kGo) {
+        // A turn on a gray cell.
         if (budget < 0) {
           s = static_cast<int>(s_end + j);
           rc = -1;
@@ -406,7 +406,7 @@ struct Robot {
         continue;
       }
       if (k[np] == 'x') {
-        pos = from;
+        pos -= kMove[t];  // the robot stays
         ++wall_moves;
         continue;
       }

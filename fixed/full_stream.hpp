@@ -122,14 +122,17 @@ void FixedSearch<N>::build_full_stream() {
   for (auto& v : scratch) {
     if (v.size() < room + kSlack) v.resize(room + kSlack);
   }
-  std::array<char*, N> cur{};
-  std::array<char*, N> next{};
-  std::array<std::size_t, N> cur_size{};
-  std::array<std::size_t, N> next_size{};
+  // Two sets of buffers that swap roles after every call.
+  std::array<std::array<char*, N>, 2> buffers{};
+  std::array<std::array<std::size_t, N>, 2> sizes{};
   for (int p = 0; p < N; ++p) {
-    cur[p] = scratch[p].data();
-    next[p] = scratch[N + p].data();
+    buffers[0][p] = scratch[p].data();
+    buffers[1][p] = scratch[N + p].data();
   }
+  std::array<char*, N>* cur = &buffers[0];
+  std::array<char*, N>* next = &buffers[1];
+  std::array<std::size_t, N>* cur_size = &sizes[0];
+  std::array<std::size_t, N>* next_size = &sizes[1];
 
   const auto emit_call = [&](const auto& value_of, const auto& size_of) {
     for (int i = 0; i < body.count; ++i) {
@@ -150,10 +153,10 @@ void FixedSearch<N>::build_full_stream() {
     for (int p = 0; p < N; ++p) {
       const std::string& m = st->main_args[p];
       if ((live >> p & 1U) != 0) {
-        std::memcpy(cur[p], m.data(), std::min(m.size(), room));
-        cur_size[p] = std::min(m.size(), room);
+        std::memcpy((*cur)[p], m.data(), std::min(m.size(), room));
+        (*cur_size)[p] = std::min(m.size(), room);
       } else {
-        cur_size[p] = m.empty() ? 0 : 1;
+        (*cur_size)[p] = m.empty() ? 0 : 1;
       }
     }
   }
@@ -162,9 +165,10 @@ void FixedSearch<N>::build_full_stream() {
   // to the budget.
   const auto same_values = [&](std::size_t budget) {
     for (int p = 0; p < N; ++p) {
-      if (next_size[p] != cur_size[p]) return false;
+      if ((*next_size)[p] != (*cur_size)[p]) return false;
       if ((live >> p & 1U) == 0) continue;
-      if (next_size[p] >= budget || std::memcmp(next[p], cur[p], next_size[p]) != 0) return false;
+      if ((*next_size)[p] >= budget || std::memcmp((*next)[p], (*cur)[p], (*next_size)[p]) != 0)
+        return false;
     }
     return true;
   };
@@ -179,22 +183,22 @@ void FixedSearch<N>::build_full_stream() {
       if ((live >> p & 1U) == 0) {
         bool non_empty = commands[p];
         for (int q = 0; q < N && !non_empty; ++q) {
-          non_empty = (arg[p].letters >> q & 1U) != 0 && cur_size[q] != 0;
+          non_empty = (arg[p].letters >> q & 1U) != 0 && (*cur_size)[q] != 0;
         }
-        next_size[p] = non_empty ? 1 : 0;
+        (*next_size)[p] = non_empty ? 1 : 0;
       } else {
         std::size_t at = 0;
         for (int i = 0; i < arg[p].count && at < budget; ++i) {
           const Piece& pc = arg[p].piece[i];
-          const char* from = pc.param < 0 ? t + pc.start : cur[pc.param];
-          const std::size_t size = pc.param < 0 ? pc.len : cur_size[pc.param];
+          const char* from = pc.param < 0 ? t + pc.start : (*cur)[pc.param];
+          const std::size_t size = pc.param < 0 ? pc.len : (*cur_size)[pc.param];
           const std::size_t take = std::min(size, budget - at);
-          full_stream_detail::copy_bytes(next[p] + at, from, take);
+          full_stream_detail::copy_bytes((*next)[p] + at, from, take);
           at += take;
         }
-        next_size[p] = at;
+        (*next_size)[p] = at;
       }
-      all_empty = all_empty && next_size[p] == 0;
+      all_empty = all_empty && (*next_size)[p] == 0;
     }
     built = true;
     if (all_empty && !body_moves) {
@@ -202,7 +206,7 @@ void FixedSearch<N>::build_full_stream() {
       break;
     }
     const std::size_t before = len;
-    if (!emit_call([&](int p) { return next[p]; }, [&](int p) { return next_size[p]; })) {
+    if (!emit_call([&](int p) { return (*next)[p]; }, [&](int p) { return (*next_size)[p]; })) {
       end = StreamEnd::Limit;
       break;
     }
@@ -230,7 +234,7 @@ void FixedSearch<N>::build_full_stream() {
         len += take;
       }
       for (int p = 0; p < N; ++p) {
-        if ((live >> p & 1U) != 0) next_size[p] = std::min(next_size[p], last_budget);
+        if ((live >> p & 1U) != 0) (*next_size)[p] = std::min((*next_size)[p], last_budget);
       }
       end = StreamEnd::Limit;
       break;
@@ -247,9 +251,9 @@ void FixedSearch<N>::build_full_stream() {
     // The values of the last call built, as extend_stream leaves them.
     for (int p = 0; p < N; ++p) {
       if ((live >> p & 1U) != 0) {
-        st->value[p].assign(next[p], next[p] + next_size[p]);
+        st->value[p].assign((*next)[p], (*next)[p] + (*next_size)[p]);
       } else {
-        st->value[p].assign(next_size[p], '.');
+        st->value[p].assign((*next_size)[p], '.');
       }
     }
   }

@@ -435,26 +435,34 @@ void FixedSearch<N>::complete_stream() {
   ensure_print_numbers(offset + runnable);
   const PrintPair* number = print_numbers.data() + offset;
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
+  std::uint32_t* const even_count = even.data();
+  std::uint32_t* const odd_count = odd.data();
+  PrintPair* const even_sum = even_weight.data();
+  PrintPair* const odd_sum = odd_weight.data();
   std::size_t i = 0;
   for (; i + 1 < runnable; i += 2) {
-    ++even[bytes[i]];
-    even_weight[bytes[i]] += number[i];
-    ++odd[bytes[i + 1]];
-    odd_weight[bytes[i + 1]] += number[i + 1];
+    // Both places read before anything is stored (the stream's bytes may
+    // alias the counts as far as the compiler knows).
+    const unsigned a = bytes[i];
+    const unsigned b = bytes[i + 1];
+    ++even_count[a];
+    ++odd_count[b];
+    even_sum[a] += number[i];
+    odd_sum[b] += number[i + 1];
   }
   if (i < runnable) {
-    ++even[bytes[i]];
-    even_weight[bytes[i]] += number[i];
+    ++even_count[bytes[i]];
+    even_sum[bytes[i]] += number[i];
   }
-  for (std::size_t p = 0; p < kPlaces; ++p) {
+  // Places lie below place_count + 1: the halves hold nothing above it.
+  const std::size_t places = st->place_count + 1;
+  for (std::size_t p = 0; p < places; ++p) {
     st->occurs[p] = even[p] + odd[p];
     even[p] = odd[p] = 0;
-  }
-  // (Places lie below place_count + 1.)
-  for (std::size_t p = 0; p <= st->place_count; ++p) {
     st->weight[p] = even_weight[p] + odd_weight[p];
     even_weight[p] = odd_weight[p] = PrintPair{};
   }
+  std::fill(st->occurs.begin() + static_cast<std::ptrdiff_t>(places), st->occurs.end(), 0U);
   st->weighed = true;
   print_fn_stream = nullptr;
   st->stream_full = true;
