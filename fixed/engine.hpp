@@ -30,6 +30,7 @@
 #include "robot.hpp"
 #include "shared_streams.hpp"
 #include "slots.hpp"
+#include "weighed_streams.hpp"
 
 namespace solver {
 
@@ -332,6 +333,8 @@ struct alignas(64) FixedSearch {
     // `period` commands, to its end (0: not known to).
     std::size_t period = 0;
     std::size_t period_start = 0;
+    // Counts of places 0 .. place_count (those above hold whatever an
+    // earlier stream left: no byte of this one is such a place).
     std::array<std::uint32_t, kPlaces> occurs{};
     // For a full stream: each place's weights in the prints of runs
     // (run_prints.hpp), summed with the counts; for one another worker
@@ -360,6 +363,8 @@ struct alignas(64) FixedSearch {
   std::size_t main_places = 1;  // the first place of the main-line arguments
   std::uint64_t commands_generation = 0;
   void complete_stream();
+  // The counts and weights of the streams this worker weighed last.
+  WeighedStreams<PrintPair, std::uint32_t> weighed_streams;
   std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
   std::array<std::array<PrintPair, kPlaces>, 2> place_weights{};     // the same
   long long forward_commands(std::size_t from, std::size_t to) const;

@@ -247,8 +247,11 @@ void FixedSearch<N>::build_full_stream() {
   st->stream_end = end;
   st->first_call_done = true;
   st->swap_pending = true;
-  if (built) {
-    // The values of the last call built, as extend_stream leaves them.
+  if (built && st == &own) {
+    // The values of the last call built, as extend_stream leaves them: a
+    // full stream is never extended, so only the engine's own stream keeps
+    // them (for the argument() test hook); a cached stream would write them
+    // into memory no run reads.
     for (int p = 0; p < N; ++p) {
       if ((live >> p & 1U) != 0) {
         st->value[p].assign((*next)[p], (*next)[p] + (*next_size)[p]);

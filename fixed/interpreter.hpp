@@ -433,8 +433,17 @@ void FixedSearch<N>::complete_stream() {
   auto& [even_weight, odd_weight] = place_weights;
   const std::size_t offset = slot[kMain].code.size();
   ensure_print_numbers(offset + runnable);
-  const PrintPair* number = print_numbers.data() + offset;
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
+  const std::size_t places = st->place_count + 1;
+  const std::uint64_t hash = weighed_streams.hash(bytes, runnable, offset, places);
+  if (weighed_streams.find(hash, bytes, runnable, offset, places, st->occurs.data(),
+                           st->weight.data())) {
+    st->weighed = true;
+    print_fn_stream = nullptr;
+    st->stream_full = true;
+    return;
+  }
+  const PrintPair* number = print_numbers.data() + offset;
   std::uint32_t* const even_count = even.data();
   std::uint32_t* const odd_count = odd.data();
   PrintPair* const even_sum = even_weight.data();
@@ -455,14 +464,13 @@ void FixedSearch<N>::complete_stream() {
     even_sum[bytes[i]] += number[i];
   }
   // Places lie below place_count + 1: the halves hold nothing above it.
-  const std::size_t places = st->place_count + 1;
   for (std::size_t p = 0; p < places; ++p) {
     st->occurs[p] = even[p] + odd[p];
     even[p] = odd[p] = 0;
     st->weight[p] = even_weight[p] + odd_weight[p];
     even_weight[p] = odd_weight[p] = PrintPair{};
   }
-  std::fill(st->occurs.begin() + static_cast<std::ptrdiff_t>(places), st->occurs.end(), 0U);
+  weighed_streams.keep(hash, bytes, runnable, offset, places, st->occurs.data(), st->weight.data());
   st->weighed = true;
   print_fn_stream = nullptr;
   st->stream_full = true;

@@ -173,7 +173,7 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   st->places = true;
   st->place_count = e->place_count;
   st->stream_full = true;
-  st->occurs = e->occurs;
+  std::copy_n(e->occurs.begin(), e->place_count + 1, st->occurs.begin());
   st->weighed = false;
   st->period = e->period;
   st->period_start = e->period_start;
@@ -192,7 +192,7 @@ void FixedSearch<N>::share_stream(const StreamKey& key) {
   e->room = st->room;
   e->place_count = st->place_count;
   e->stream_end = st->stream_end;
-  e->occurs = st->occurs;
+  std::copy_n(st->occurs.begin(), st->place_count + 1, e->occurs.begin());
   e->period = st->period;
   e->period_start = st->period_start;
   std::memcpy(reinterpret_cast<char*>(e + 1), st->stream.data(), st->stream_len);
