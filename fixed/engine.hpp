@@ -299,7 +299,9 @@ struct alignas(64) FixedSearch {
   // candidate being run.  A character costs one step wherever it goes, so
   // the stream then depends only on where the slots hold parameter letters
   // and on the lengths.  `fn` and `main_args` are the slots as the stream
-  // reads them (places, or the characters themselves).
+  // reads them (places, or the characters themselves) while it is extended
+  // call by call; one built whole at once reads build_fn and
+  // build_main_args instead.
   //
   // A stream of places built to its end (stream_full) also counts how often
   // each place occurs among the commands a run can execute (the last one of
@@ -434,6 +436,9 @@ struct alignas(64) FixedSearch {
   void build_full_stream();
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building
+  // The slots as a stream built whole reads them (see start_stream).
+  std::array<std::string, N + 1> build_fn;
+  std::array<std::string, N> build_main_args;
 
   // A stream of places built to its end as the workers of a pass share it
   // (shared_streams.hpp): this header, then its bytes.

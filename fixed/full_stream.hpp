@@ -74,12 +74,12 @@ void FixedSearch<N>::build_full_stream() {
   // The slots' text: each slot and main-line argument, with kSlack spare
   // bytes after it (whatever they hold: copies past a piece's end are cut
   // off by the lengths that follow them).
-  const std::string& body_code = st->fn[kBody];
+  const std::string& body_code = build_fn[kBody];
   const std::size_t body_n =
       std::min(body_code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
   std::size_t text_size = body_n + kSlack;
   for (int p = 0; p < N; ++p) {
-    text_size += st->fn[kArg + p].size() + st->main_args[p].size() + 2 * kSlack;
+    text_size += build_fn[kArg + p].size() + build_main_args[p].size() + 2 * kSlack;
   }
   std::vector<char>& text = scratch_text;
   if (text.size() < text_size) text.resize(std::max(text_size, 2 * text.size()));
@@ -90,14 +90,14 @@ void FixedSearch<N>::build_full_stream() {
   std::array<Pieces, N>& arg = cut_args;
   std::array<bool, N> commands{};
   for (int p = 0; p < N; ++p) {
-    cut_pieces(st->fn[kArg + p], st->fn[kArg + p].size(), t, used, arg[p]);
+    cut_pieces(build_fn[kArg + p], build_fn[kArg + p].size(), t, used, arg[p]);
     commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
   }
   std::array<std::size_t, N> main_at{};
   for (int p = 0; p < N; ++p) {
     main_at[p] = used;
-    std::memcpy(t + used, st->main_args[p].data(), st->main_args[p].size());
-    used += st->main_args[p].size() + kSlack;
+    std::memcpy(t + used, build_main_args[p].data(), build_main_args[p].size());
+    used += build_main_args[p].size() + kSlack;
   }
 
   // Appends k bytes; false once the stream holds `room` commands (the last
@@ -146,12 +146,12 @@ void FixedSearch<N>::build_full_stream() {
 
   StreamEnd end = StreamEnd::Open;
   const bool first_open = emit_call([&](int p) { return t + main_at[p]; },
-                                    [&](int p) { return st->main_args[p].size(); });
+                                    [&](int p) { return build_main_args[p].size(); });
   if (!first_open) {
     end = StreamEnd::Limit;
   } else {
     for (int p = 0; p < N; ++p) {
-      const std::string& m = st->main_args[p];
+      const std::string& m = build_main_args[p];
       if ((live >> p & 1U) != 0) {
         std::memcpy((*cur)[p], m.data(), std::min(m.size(), room));
         (*cur_size)[p] = std::min(m.size(), room);
