@@ -87,6 +87,14 @@ struct alignas(64) FixedSearch {
   bool literal = false;
   std::function<void(const FixedSearch&)> on_candidate;
 
+  // The slots were set from outside the odometer: nothing derived from
+  // the earlier ones holds.
+  void slots_replaced() {
+    ++slots_generation;
+    ++letters_generation;
+    ++outer_letters_generation;
+  }
+
   // Start-up dialogues (dialogues.hpp).
   void input_fixcode();
   void input_fixcodeparts(code_parts& p, int n);
@@ -240,6 +248,7 @@ struct alignas(64) FixedSearch {
   RunPrint subtree_print;
   bool subtree_pending = false;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
+  std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
   RunPrint node_print(std::size_t main_from);
   void weigh_stream();
   // The print of the current candidate, whose stream of places is full
@@ -353,6 +362,8 @@ struct alignas(64) FixedSearch {
     std::array<ArgValue, N> saved;
     std::uint64_t saved_power = 0;
     std::uint64_t saved_age = 0;
+    // Taken from stream_serials each time the cache entry is filled.
+    std::uint64_t serial = 0;
   };
   std::array<std::uint8_t, 256> command{};
   std::vector<PrintPair> print_numbers;
@@ -365,8 +376,9 @@ struct alignas(64) FixedSearch {
   std::size_t main_places = 1;  // the first place of the main-line arguments
   std::uint64_t commands_generation = 0;
   void complete_stream();
-  // The counts and weights of the streams this worker weighed last.
-  WeighedStreams<PrintPair, std::uint32_t> weighed_streams;
+  // Where the streams this worker weighed last lie in its cache.
+  WeighedStreams weighed_streams;
+  bool weights_from_twin(std::uint64_t hash, std::size_t runnable);
   std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
   std::array<std::array<PrintPair, kPlaces>, 2> place_weights{};     // the same
   long long forward_commands(std::size_t from, std::size_t to) const;
@@ -476,6 +488,7 @@ struct alignas(64) FixedSearch {
   KeyIndex<StreamKey, StreamKeyHash, kMostCached> cache_index;
   std::size_t next_victim = 0;
   int loaded = -1;
+  std::uint64_t stream_serials = 0;
   bool stream_stale = true;
   std::size_t cache_limit() const;
   // Bumped by the odometer whenever a function slot changes (the commands

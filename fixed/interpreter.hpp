@@ -441,9 +441,11 @@ void FixedSearch<N>::complete_stream() {
   ensure_print_numbers(offset + runnable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
   const std::size_t places = st->place_count + 1;
-  const std::uint64_t hash = weighed_streams.hash(bytes, runnable, offset, places);
-  if (weighed_streams.find(hash, bytes, runnable, offset, places, st->occurs.data(),
-                           st->weight.data())) {
+  // Only streams of the cache are looked for and kept (the engine's own is
+  // rebuilt for every direct run).
+  const bool cached = loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
+  const std::uint64_t hash = cached ? WeighedStreams::hash(bytes, runnable, st->room, places) : 0;
+  if (cached && weights_from_twin(hash, runnable)) {
     st->weighed = true;
     print_fn_stream = nullptr;
     st->stream_full = true;
@@ -476,10 +478,31 @@ void FixedSearch<N>::complete_stream() {
     st->weight[p] = even_weight[p] + odd_weight[p];
     even_weight[p] = odd_weight[p] = PrintPair{};
   }
-  weighed_streams.keep(hash, bytes, runnable, offset, places, st->occurs.data(), st->weight.data());
+  if (cached) weighed_streams.keep(hash, st->serial, loaded);
   st->weighed = true;
   print_fn_stream = nullptr;
   st->stream_full = true;
+}
+
+// Copies the counts and weights of the stream that the cache holds with the
+// same bytes as the current one (the same runnable commands, the same room,
+// so the same main-line prefix, and the same places), if it still does.
+template <int N>
+bool FixedSearch<N>::weights_from_twin(std::uint64_t hash, std::size_t runnable) {
+  const WeighedStreams::Entry* e = weighed_streams.find(hash);
+  if (e == nullptr || e->at == loaded) return false;
+  const StreamState& twin = *cache[static_cast<std::size_t>(e->at)];
+  if (twin.serial != e->serial || !twin.weighed || twin.outside != nullptr ||
+      twin.stream_len != st->stream_len || twin.stream_end != st->stream_end ||
+      twin.room != st->room || twin.place_count != st->place_count ||
+      std::memcmp(twin.stream.data(), st->stream.data(), runnable) != 0) {
+    return false;
+  }
+  const std::size_t places = st->place_count + 1;
+  std::copy_n(twin.occurs.begin(), places, st->occurs.begin());
+  std::copy_n(twin.weight.begin(), places, st->weight.begin());
+  ++twin_weights;
+  return true;
 }
 
 // The forward commands of a full stream of places at places from .. to - 1

@@ -263,9 +263,7 @@ void FixedSearch<N>::innermost() {
     // candidate, which is run first, unjudged; fixing ends with it.
     lim.restart = 0;
     for (int i = 0; i < kSlots; ++i) slot[i] = res[i];
-    ++slots_generation;
-    ++letters_generation;
-    ++outer_letters_generation;
+    slots_replaced();
   }
   // A stream pays when several candidates run against it: several
   // prefixes, or slots that stand as places (every candidate with the same

@@ -150,6 +150,7 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   std::unique_ptr<StreamState>& entry = cache[at];
   if (!entry) entry = std::make_unique<StreamState>();
   st = entry.get();
+  st->serial = ++stream_serials;
   if (!take_shared_stream(key)) {
     start_stream();
     share_stream(key);

@@ -60,6 +60,7 @@ struct Bench {
   // Fills every slot, in template order.
   void fill(const std::vector<std::string>& codes) {
     for (std::size_t i = 0; i < codes.size(); ++i) s->slot[i] = part(codes[i]);
+    s->slots_replaced();
   }
 
   // Every candidate the search runs, as "[1]/[2]/...".

@@ -89,6 +89,47 @@ TEST(RunPrints, PrintIsThatOfTheCommandsTheRunMayExecute) {
   prints_follow_the_commands<3>(23, 3000);
 }
 
+// The same through the stream cache of one search per step limit, where
+// slots of other letters that make the same stream take its weights from
+// the stream weighed first (and must not take those of a stream that only
+// hashes alike or that its cache entry no longer holds).
+template <int N>
+void cached_prints_follow_the_commands(unsigned seed, int trials) {
+  using Search = FixedSearch<N>;
+  testing::Draws draws(seed);
+  const std::string function_alphabet = testing::function_alphabet(N);
+  std::map<int, std::unique_ptr<Bench<N>>> searches;
+  std::uint64_t twins = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    List slots(Search::kSlots);
+    for (int i = 0; i < Search::kSlots; ++i) {
+      slots[i] = draws.fragment(i <= N ? function_alphabet : "srl", draws.pick(i <= N ? 4 : 2));
+    }
+    const int msteps = 4 + 7 * draws.pick(4);
+    auto& b = searches[msteps];
+    if (!b) b = std::make_unique<Bench<N>>(testing::open_grid(), 4, msteps, 0);
+    b->fill(slots);
+    b->s->ensure_stream();
+    if (!b->s->prints_stream()) continue;
+    b->s->prepare_commands(true);
+    RecordingRobot r;
+    r.msteps = msteps;
+    literal_run<N>(r, slots, literal_levels<N>(msteps));
+    std::string shown;
+    for (const std::string& f : slots) shown += "[" + f + "]";
+    ASSERT_EQ(b->s->candidate_print(), b->s->commands_print(r.commands))
+        << shown << " msteps " << msteps;
+  }
+  for (const auto& [msteps, b] : searches) twins += b->s->twin_weights;
+  EXPECT_GT(twins, static_cast<std::uint64_t>(trials / 20));
+}
+
+TEST(RunPrints, CachedStreamsTakeTheWeightsOfTheirTwins) {
+  cached_prints_follow_the_commands<1>(24, 4000);
+  cached_prints_follow_the_commands<2>(25, 4000);
+  cached_prints_follow_the_commands<3>(26, 4000);
+}
+
 // Random nodes of the last function slot's level, with short step limits
 // (so that many characters never run and many nodes meet again): two nodes
 // of the same subtree print and step limit hold the same set of candidate
