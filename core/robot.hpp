@@ -80,6 +80,14 @@ struct Robot {
         all_fresh[cx * 27 + cy] = target ? 1 : 0;
       }
     }
+    // The span of cells that holds every target.
+    fresh_from = 0;
+    fresh_to = 0;
+    for (int cell = 0; cell < 27 * 27; ++cell) {
+      if (all_fresh[cell] == 0) continue;
+      if (fresh_to == 0) fresh_from = cell;
+      fresh_to = cell + 1;
+    }
     for (int cell = 0; cell < 27 * 27; ++cell) {
       for (int t = 0; t < 16; ++t) {
         const int to = cell + (t < 12 ? static_cast<int>(kMove[t]) : 0);
@@ -492,6 +500,8 @@ struct Robot {
   long long gate_swept[27][27] = {};
   std::uint8_t fresh[27 * 27] = {};
   std::uint8_t all_fresh[27 * 27] = {};
+  int fresh_from = 0;  // the targets lie in cells fresh_from .. fresh_to - 1
+  int fresh_to = 0;
   bool sweeping = false;
   // The targets collected since the latest gray cell: `held` of them, listed
   // in held_at by the motion operations and the event loop.
@@ -505,7 +515,10 @@ struct Robot {
   void release_targets() {
     long long* g = gate();
     if (g == &gate_swept[0][0]) {
-      if (held != 0) std::memcpy(fresh, all_fresh, sizeof fresh);
+      if (held != 0) {
+        std::memcpy(fresh + fresh_from, all_fresh + fresh_from,
+                    static_cast<std::size_t>(fresh_to - fresh_from));
+      }
     } else {
       for (int h = 0; h < held; ++h) {
         g[held_at[h]] = kEvent;
