@@ -487,17 +487,20 @@ void FixedSearch<N>::complete_stream() {
 // Copies the counts and weights of the stream that the cache holds with the
 // same bytes as the current one (the same runnable commands, the same room,
 // so the same main-line prefix, and the same places), if it still does.
+// (A stream another worker built lies where that worker published it for
+// the pass: the table is emptied when a pass starts.)
 template <int N>
 bool FixedSearch<N>::weights_from_twin(std::uint64_t hash, std::size_t runnable) {
   const WeighedStreams::Entry* e = weighed_streams.find(hash);
   if (e == nullptr || e->at == loaded) return false;
   const StreamState& twin = *cache[static_cast<std::size_t>(e->at)];
-  if (twin.serial != e->serial || !twin.weighed || twin.outside != nullptr ||
-      twin.stream_len != st->stream_len || twin.stream_end != st->stream_end ||
-      twin.room != st->room || twin.place_count != st->place_count ||
-      std::memcmp(twin.stream.data(), st->stream.data(), runnable) != 0) {
+  if (twin.serial != e->serial || !twin.weighed || twin.stream_len != st->stream_len ||
+      twin.stream_end != st->stream_end || twin.room != st->room ||
+      twin.place_count != st->place_count) {
     return false;
   }
+  const char* twin_bytes = twin.outside != nullptr ? twin.outside : twin.stream.data();
+  if (std::memcmp(twin_bytes, stream_bytes(), runnable) != 0) return false;
   const std::size_t places = st->place_count + 1;
   std::copy_n(twin.occurs.begin(), places, st->occurs.begin());
   std::copy_n(twin.weight.begin(), places, st->weight.begin());

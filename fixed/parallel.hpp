@@ -221,6 +221,7 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     // Cached streams may be views of the last pass's shared ones (and are
     // of other lengths anyway).
     w.cache_index.clear();
+    w.weighed_streams.clear();
     w.loaded = -1;
     w.stream_stale = true;
     w.slot = slot;

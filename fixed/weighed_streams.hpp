@@ -51,6 +51,8 @@ class WeighedStreams {
     entries_[h & (kEntries - 1)] = Entry{h, serial, at};
   }
 
+  void clear() { entries_.fill(Entry{}); }
+
  private:
   static std::uint64_t mix(std::uint64_t h) {
     h *= 0xBF58476D1CE4E5B9ULL;
