@@ -500,7 +500,7 @@ bool FixedSearch<N>::weights_from_twin(std::uint64_t hash, std::size_t runnable)
     return false;
   }
   const char* twin_bytes = twin.outside != nullptr ? twin.outside : twin.stream.data();
-  if (std::memcmp(twin_bytes, stream_bytes(), runnable) != 0) return false;
+  if (runnable != 0 && std::memcmp(twin_bytes, stream_bytes(), runnable) != 0) return false;
   const std::size_t places = st->place_count + 1;
   std::copy_n(twin.occurs.begin(), places, st->occurs.begin());
   std::copy_n(twin.weight.begin(), places, st->weight.begin());
