@@ -379,6 +379,9 @@ struct alignas(64) FixedSearch {
   // Where the streams this worker weighed last lie in its cache.
   WeighedStreams weighed_streams;
   bool weights_from_twin(std::uint64_t hash, std::size_t runnable);
+  bool stream_cached() const {
+    return loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
+  }
   std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
   std::array<std::array<PrintPair, kPlaces>, 2> place_weights{};     // the same
   long long forward_commands(std::size_t from, std::size_t to) const;

@@ -443,7 +443,7 @@ void FixedSearch<N>::complete_stream() {
   const std::size_t places = st->place_count + 1;
   // Only streams of the cache are looked for and kept (the engine's own is
   // rebuilt for every direct run).
-  const bool cached = loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
+  const bool cached = stream_cached();
   const std::uint64_t hash = cached ? WeighedStreams::hash(bytes, runnable, st->room, places) : 0;
   if (cached && weights_from_twin(hash, runnable)) {
     st->weighed = true;

@@ -70,7 +70,7 @@ void FixedSearch<N>::weigh_stream() {
   const auto* bytes = reinterpret_cast<const unsigned char*>(stream_bytes());
   const std::size_t places = st->place_count + 1;
   // A stream of the cache may have a twin there (see complete_stream).
-  const bool cached = loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
+  const bool cached = stream_cached();
   const std::uint64_t hash = cached ? WeighedStreams::hash(bytes, runnable, st->room, places) : 0;
   if (!cached || !weights_from_twin(hash, runnable)) {
     const PrintPair* number = print_numbers.data() + offset;
