@@ -379,6 +379,8 @@ struct alignas(64) FixedSearch {
   // Where the streams this worker weighed last lie in its cache.
   WeighedStreams weighed_streams;
   bool weights_from_twin(std::uint64_t hash, std::size_t runnable);
+  template <typename Weigh>
+  void weigh_once(std::size_t runnable, const Weigh& weigh);
   bool stream_cached() const {
     return loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
   }

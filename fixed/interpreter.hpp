@@ -441,47 +441,56 @@ void FixedSearch<N>::complete_stream() {
   ensure_print_numbers(offset + runnable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
   const std::size_t places = st->place_count + 1;
-  // Only streams of the cache are looked for and kept (the engine's own is
-  // rebuilt for every direct run).
+  weigh_once(runnable, [&] {
+    const PrintPair* number = print_numbers.data() + offset;
+    std::uint32_t* const even_count = even.data();
+    std::uint32_t* const odd_count = odd.data();
+    PrintPair* const even_sum = even_weight.data();
+    PrintPair* const odd_sum = odd_weight.data();
+    std::size_t i = 0;
+    for (; i + 1 < runnable; i += 2) {
+      // Both places read before anything is stored (the stream's bytes may
+      // alias the counts as far as the compiler knows).
+      const unsigned a = bytes[i];
+      const unsigned b = bytes[i + 1];
+      ++even_count[a];
+      ++odd_count[b];
+      even_sum[a] += number[i];
+      odd_sum[b] += number[i + 1];
+    }
+    if (i < runnable) {
+      ++even_count[bytes[i]];
+      even_sum[bytes[i]] += number[i];
+    }
+    // Places lie below place_count + 1: the halves hold nothing above it.
+    for (std::size_t p = 0; p < places; ++p) {
+      st->occurs[p] = even[p] + odd[p];
+      even[p] = odd[p] = 0;
+      st->weight[p] = even_weight[p] + odd_weight[p];
+      even_weight[p] = odd_weight[p] = PrintPair{};
+    }
+  });
+  st->stream_full = true;
+}
+
+// Weighs the current stream (`weigh` sums its counts and weights) unless
+// the cache holds a twin to take them from; notes where a stream of the
+// cache lies for later twins.  Only streams of the cache are looked for
+// and kept: the engine's own serves one combination or one run.
+template <int N>
+template <typename Weigh>
+void FixedSearch<N>::weigh_once(std::size_t runnable, const Weigh& weigh) {
   const bool cached = stream_cached();
-  const std::uint64_t hash = cached ? WeighedStreams::hash(bytes, runnable, st->room, places) : 0;
-  if (cached && weights_from_twin(hash, runnable)) {
-    st->weighed = true;
-    print_fn_stream = nullptr;
-    st->stream_full = true;
-    return;
+  const std::uint64_t hash =
+      cached ? WeighedStreams::hash(reinterpret_cast<const unsigned char*>(stream_bytes()),
+                                    runnable, st->room, st->place_count + 1)
+             : 0;
+  if (!cached || !weights_from_twin(hash, runnable)) {
+    weigh();
+    if (cached) weighed_streams.keep(hash, st->serial, loaded);
   }
-  const PrintPair* number = print_numbers.data() + offset;
-  std::uint32_t* const even_count = even.data();
-  std::uint32_t* const odd_count = odd.data();
-  PrintPair* const even_sum = even_weight.data();
-  PrintPair* const odd_sum = odd_weight.data();
-  std::size_t i = 0;
-  for (; i + 1 < runnable; i += 2) {
-    // Both places read before anything is stored (the stream's bytes may
-    // alias the counts as far as the compiler knows).
-    const unsigned a = bytes[i];
-    const unsigned b = bytes[i + 1];
-    ++even_count[a];
-    ++odd_count[b];
-    even_sum[a] += number[i];
-    odd_sum[b] += number[i + 1];
-  }
-  if (i < runnable) {
-    ++even_count[bytes[i]];
-    even_sum[bytes[i]] += number[i];
-  }
-  // Places lie below place_count + 1: the halves hold nothing above it.
-  for (std::size_t p = 0; p < places; ++p) {
-    st->occurs[p] = even[p] + odd[p];
-    even[p] = odd[p] = 0;
-    st->weight[p] = even_weight[p] + odd_weight[p];
-    even_weight[p] = odd_weight[p] = PrintPair{};
-  }
-  if (cached) weighed_streams.keep(hash, st->serial, loaded);
   st->weighed = true;
   print_fn_stream = nullptr;
-  st->stream_full = true;
 }
 
 // Copies the counts and weights of the stream that the cache holds with the

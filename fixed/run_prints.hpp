@@ -68,19 +68,12 @@ void FixedSearch<N>::weigh_stream() {
   const std::size_t offset = slot[kMain].code.size();
   ensure_print_numbers(offset + runnable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(stream_bytes());
-  const std::size_t places = st->place_count + 1;
-  // A stream of the cache may have a twin there (see complete_stream).
-  const bool cached = stream_cached();
-  const std::uint64_t hash = cached ? WeighedStreams::hash(bytes, runnable, st->room, places) : 0;
-  if (!cached || !weights_from_twin(hash, runnable)) {
+  weigh_once(runnable, [&] {
     const PrintPair* number = print_numbers.data() + offset;
     PrintPair* w = st->weight.data();
-    std::fill(w, w + places, PrintPair{});
+    std::fill(w, w + st->place_count + 1, PrintPair{});
     for (std::size_t i = 0; i < runnable; ++i) w[bytes[i]] += number[i];
-    if (cached) weighed_streams.keep(hash, st->serial, loaded);
-  }
-  st->weighed = true;
-  print_fn_stream = nullptr;
+  });
 }
 
 // The print of the current candidate: its main-line prefix (commands only),
