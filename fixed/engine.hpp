@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "console.hpp"
+#include "forward_bound.hpp"
 #include "grid.hpp"
 #include "key_index.hpp"
 #include "limits.hpp"
@@ -123,6 +124,7 @@ struct alignas(64) FixedSearch {
   // At a node of the last function slot's level: true, with every candidate
   // below it counted as run, when none of them can clear.
   bool skip_subtree();
+  bool skipped(std::uint64_t candidates);
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
   // A unit aims at unit_candidates candidates: large enough that claiming
@@ -247,7 +249,10 @@ struct alignas(64) FixedSearch {
   PrintTable* subtrees = nullptr;
   RunPrint subtree_print;
   bool subtree_pending = false;
+  // Bounds of forward commands by the function's slots (skip_subtree).
+  ForwardBounds<N> forward_bounds;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
+  std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
   RunPrint node_print(std::size_t main_from);
   void weigh_stream();

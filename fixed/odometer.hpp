@@ -187,6 +187,25 @@ bool FixedSearch<N>::skip_subtree() {
   for (int i = kMain; i < kSlots; ++i) {
     if (slot[i].code.size() != static_cast<std::size_t>(slot[i].length)) getsss(slot[i]);
   }
+  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
+  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
+  if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
+    return false;
+  }
+  const std::uint64_t candidates = arguments * prefixes;
+  // Most nodes that cannot clear show it by the lengths of their calls
+  // alone (forward_bound.hpp), before their stream is looked for or built.
+  // Not with three parameters: measured, their nodes' streams cost no more
+  // than the bound (most of them are kept in the stream cache).
+  const bool stream_now = places_generation == letters_generation &&
+                          stream_generation == letters_generation && loaded >= 0 && !stream_stale;
+  if (N < 3 && !stream_now) {
+    const long long bound = forward_bounds.of(slot, robot.msteps);
+    if (bound >= 0 && bound < robot.moves_to_clear()) {
+      ++bounded_skips;
+      return skipped(candidates);
+    }
+  }
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
     places_now = walk_places_key(places_now_key);
@@ -210,12 +229,6 @@ bool FixedSearch<N>::skip_subtree() {
   }
   const std::size_t main_from = place;
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
-  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
-  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
-  if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
-    return false;
-  }
-  const std::uint64_t candidates = arguments * prefixes;
   if (goes >= robot.moves_to_clear()) {
     // The candidates below may clear, unless they are those of a subtree
     // that did not (run_prints.hpp).
@@ -231,6 +244,12 @@ bool FixedSearch<N>::skip_subtree() {
     }
     ++subtrees_skipped;
   }
+  return skipped(candidates);
+}
+
+// The candidates below the node are counted as run, none of them clearing.
+template <int N>
+bool FixedSearch<N>::skipped(std::uint64_t candidates) {
   runs += candidates;
   // The keyboard, as after a candidate: the position shown is the first
   // candidate below, which every candidate before it precedes.

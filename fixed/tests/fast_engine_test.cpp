@@ -379,6 +379,33 @@ TEST(FastEngine, CandidatesThatCannotClearAreCountedNotRun) {
   }
 }
 
+// Nodes whose calls hold too few forward commands are counted without their
+// stream being looked for (forward_bound.hpp): the same first clear, at the
+// same candidate, as a walk that observes every candidate.
+template <int N>
+void bounded_as_observed(const std::string& id, int bytes, int msteps, bool clears) {
+  Bench<N> observed(catalogue_grid(id), bytes, msteps, 0);
+  std::uint64_t seen = 0;
+  observed.s->on_candidate = [&seen](const FixedSearch<N>&) { ++seen; };
+  const int observed_status = search_status(observed);
+  Bench<N> b(catalogue_grid(id), bytes, msteps, 0);
+  const int status = search_status(b);
+  EXPECT_EQ(status, clears ? 0 : -1) << id;
+  EXPECT_EQ(status, observed_status) << id;
+  EXPECT_EQ(b.s->simulated, seen) << id;
+  if (clears) {
+    EXPECT_EQ(b.s->clear_steps(), observed.s->clear_steps()) << id;
+  }
+  EXPECT_GT(b.s->bounded_skips, seen / 100) << id;
+}
+
+TEST(FastEngine, NodesBoundedShortOfForwardCommandsAreCountedNotRun) {
+  bounded_as_observed<1>("0009", 8, 336, true);
+  bounded_as_observed<1>("0004", 8, 69, false);
+  bounded_as_observed<2>("0006", 8, 47, true);
+  bounded_as_observed<2>("0803", 7, 174, false);
+}
+
 // The slot lengths of the position printed from `from` on ("1,21,1,..."),
 // or "" when the lines there are not `slots` slot lines.
 std::string position_lengths(const std::string& out, std::size_t from, int slots) {
