@@ -249,6 +249,13 @@ struct alignas(64) FixedSearch {
   PrintTable* subtrees = nullptr;
   RunPrint subtree_print;
   bool subtree_pending = false;
+  // Prints this worker added to each table, which widens as all its users
+  // together fill it.
+  std::uint64_t print_adds = 0;
+  std::uint64_t subtree_adds = 0;
+  void added_to(PrintTable& table, std::uint64_t& adds) const {
+    if ((++adds & 255) == 0) table.widen(adds * static_cast<std::uint64_t>(std::max(1, c.threads)));
+  }
   // Bounds of forward commands by the function's slots (skip_subtree).
   ForwardBounds<N> forward_bounds;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)

@@ -95,7 +95,10 @@ void FixedSearch<N>::level() {
             if (!skip_subtree()) {
               level<K + 1>();
               // Every candidate below ran, or was counted, without a clear.
-              if (subtree_pending && !stop_walk) subtrees->add(subtree_print);
+              if (subtree_pending && !stop_walk) {
+                subtrees->add(subtree_print);
+                added_to(*subtrees, subtree_adds);
+              }
             }
           } else {
             level<K + 1>();
@@ -330,7 +333,10 @@ void FixedSearch<N>::innermost() {
     const RunPrint print = candidate_print();
     if (prints->has(print)) return RunEnd::Failed;
     const RunEnd end = run_candidate(true, true);
-    if (end != RunEnd::Cleared) prints->add(print);
+    if (end != RunEnd::Cleared) {
+      prints->add(print);
+      added_to(*prints, print_adds);
+    }
     return end;
   };
   if (walk == Walk::Worker) {

@@ -5,16 +5,18 @@
 //
 // One entry a slot, a print replacing the one at its slot.  Workers read and
 // write the entries with relaxed atomic loads and stores, no read-modify-
-// write: two workers writing one slot at once may leave the halves of two
-// prints there, which matches neither (nor, but by a chance of 2^-63,
-// anything else).
+// write (but for a widening, a few times a search): two workers writing one
+// slot at once may leave the halves of two prints there, which matches
+// neither (nor, but by a chance of 2^-63, anything else).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <cstdlib>
+#include <new>
 
 namespace solver {
 
@@ -23,27 +25,55 @@ struct RunPrint {
   bool operator==(const RunPrint& o) const { return v == o.v; }
 };
 
+// The table starts with few slots and is widened as it fills: only the
+// part in use is touched (its memory comes zeroed from the system, page by
+// page as first written), so that a short search does not pay for the
+// pages of a long one.  A print kept at a narrower width is not found at
+// the wider one: a repeat of it is run again.
 class PrintTable {
  public:
-  explicit PrintTable(std::size_t log2_slots)
-      : mask_((std::size_t{1} << log2_slots) - 1),
-        v_(std::make_unique<std::atomic<std::uint64_t>[]>(2 * (mask_ + 1))) {}  // all 0
+  explicit PrintTable(std::size_t log2_slots, std::size_t log2_first = 12)
+      : most_((std::size_t{1} << log2_slots) - 1),
+        v_(static_cast<std::uint64_t*>(std::calloc(2 * (most_ + 1), sizeof(std::uint64_t)))),
+        mask_(std::min(most_, (std::size_t{1} << log2_first) - 1)) {
+    if (v_ == nullptr) throw std::bad_alloc();
+  }
+  PrintTable(const PrintTable&) = delete;
+  PrintTable& operator=(const PrintTable&) = delete;
+  ~PrintTable() { std::free(v_); }
 
   bool has(const RunPrint& p) const {
-    const std::size_t at = 2 * (p.v[0] & mask_);
-    return v_[at].load(std::memory_order_relaxed) == p.v[0] &&
-           v_[at + 1].load(std::memory_order_relaxed) == p.v[1];
+    const std::size_t at = 2 * (p.v[0] & mask_.load(std::memory_order_relaxed));
+    return word(at).load(std::memory_order_relaxed) == p.v[0] &&
+           word(at + 1).load(std::memory_order_relaxed) == p.v[1];
   }
 
   void add(const RunPrint& p) {
-    const std::size_t at = 2 * (p.v[0] & mask_);
-    v_[at].store(p.v[0], std::memory_order_relaxed);
-    v_[at + 1].store(p.v[1], std::memory_order_relaxed);
+    const std::size_t at = 2 * (p.v[0] & mask_.load(std::memory_order_relaxed));
+    word(at).store(p.v[0], std::memory_order_relaxed);
+    word(at + 1).store(p.v[1], std::memory_order_relaxed);
   }
 
+  // `added`: the prints added by all the table's users so far, as one of
+  // them reckons them (its own times their number).  Four times as many
+  // slots once they are more than half the slots; a user calls this every
+  // so many adds of its own, never per add.
+  void widen(std::uint64_t added) {
+    std::size_t m = mask_.load(std::memory_order_relaxed);
+    while (m < most_ && added > (m + 1) / 2) {
+      const std::size_t wider = std::min(most_, 4 * m + 3);
+      if (mask_.compare_exchange_weak(m, wider, std::memory_order_relaxed)) m = wider;
+    }
+  }
+
+  std::size_t slots() const { return mask_.load(std::memory_order_relaxed) + 1; }
+
  private:
-  std::size_t mask_;
-  std::unique_ptr<std::atomic<std::uint64_t>[]> v_;
+  std::atomic_ref<std::uint64_t> word(std::size_t at) const { return std::atomic_ref(v_[at]); }
+
+  std::size_t most_;
+  std::uint64_t* v_;
+  std::atomic<std::size_t> mask_;
 };
 
 }  // namespace solver

@@ -202,6 +202,28 @@ TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
   EXPECT_FALSE(t.has(a));
 }
 
+// The table starts narrow and widens by four as its users report it more
+// than half full, up to its size; a print kept before a widening may be
+// lost (its repeats run again), never mistaken for another.
+TEST(RunPrints, TableWidensAsItFills) {
+  PrintTable t(16, 12);
+  EXPECT_EQ(t.slots(), 4096u);
+  t.widen(2048);
+  EXPECT_EQ(t.slots(), 4096u);
+  const RunPrint a{{0x1234, 7}};
+  t.add(a);
+  EXPECT_TRUE(t.has(a));
+  t.widen(2049);
+  EXPECT_EQ(t.slots(), 16384u);
+  const RunPrint b{{0x1234 + 4096, 8}};  // a's slot when narrow, another now
+  EXPECT_FALSE(t.has(b));
+  t.add(b);
+  EXPECT_TRUE(t.has(b));
+  t.widen(1u << 30);
+  EXPECT_EQ(t.slots(), 65536u);
+  EXPECT_FALSE(t.has(RunPrint{{0x1234, 8}}));
+}
+
 struct Searched {
   std::string out;
   int status = -1;
