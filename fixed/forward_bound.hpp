@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "slots.hpp"
 
@@ -245,7 +247,11 @@ class ForwardBounds {
       key[kWords - 1] = w;
       std::uint64_t h = 0;
       for (const std::uint64_t x : key) h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
-      if (table_.empty()) table_.resize(kEntries);
+      if (table_ == nullptr) {
+        // Zeroed by the system, page by page as first touched.
+        table_.reset(static_cast<Entry*>(std::calloc(kEntries, sizeof(Entry))));
+        if (table_ == nullptr) throw std::bad_alloc();
+      }
       Entry& e = table_[(h >> 40) & (kEntries - 1)];
       std::uint64_t differ = 0;
       for (std::size_t i = 0; i < kWords; ++i) differ |= e.key[i] ^ key[i];
@@ -267,7 +273,10 @@ class ForwardBounds {
                 // commands left, at least 1
     long long calls = 0;
   };
-  std::vector<Entry> table_;
+  struct Free {
+    void operator()(Entry* e) const { std::free(e); }
+  };
+  std::unique_ptr<Entry[], Free> table_;
 };
 
 }  // namespace solver
