@@ -28,8 +28,9 @@ struct RunPrint {
 // The table starts with few slots and is widened as it fills: only the
 // part in use is touched (its memory comes zeroed from the system, page by
 // page as first written), so that a short search does not pay for the
-// pages of a long one.  A print kept at a narrower width is not found at
-// the wider one: a repeat of it is run again.
+// pages of a long one.  Widening moves the prints kept to their slots at
+// the new width; one that two of them now share, or that another user stores
+// meanwhile, may be lost (a repeat of it then runs again).
 class PrintTable {
  public:
   explicit PrintTable(std::size_t log2_slots, std::size_t log2_first = 12)
@@ -62,7 +63,18 @@ class PrintTable {
     std::size_t m = mask_.load(std::memory_order_relaxed);
     while (m < most_ && added > (m + 1) / 2) {
       const std::size_t wider = std::min(most_, 4 * m + 3);
-      if (mask_.compare_exchange_weak(m, wider, std::memory_order_relaxed)) m = wider;
+      if (!mask_.compare_exchange_weak(m, wider, std::memory_order_relaxed)) continue;
+      // The prints kept so far, to their slots at the new width (the one
+      // that widened does it; what other users store meanwhile may be lost).
+      for (std::size_t i = 0; i <= m; ++i) {
+        const std::uint64_t a = word(2 * i).load(std::memory_order_relaxed);
+        const std::uint64_t b = word(2 * i + 1).load(std::memory_order_relaxed);
+        const std::size_t to = a & wider;
+        if ((a | b) == 0 || to == i) continue;
+        word(2 * to).store(a, std::memory_order_relaxed);
+        word(2 * to + 1).store(b, std::memory_order_relaxed);
+      }
+      m = wider;
     }
   }
 

@@ -203,8 +203,8 @@ TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
 }
 
 // The table starts narrow and widens by four as its users report it more
-// than half full, up to its size; a print kept before a widening may be
-// lost (its repeats run again), never mistaken for another.
+// than half full, up to its size, keeping what it holds (a print whose slot
+// another takes at the new width may be lost, never mistaken for another).
 TEST(RunPrints, TableWidensAsItFills) {
   PrintTable t(16, 12);
   EXPECT_EQ(t.slots(), 4096u);
@@ -213,12 +213,17 @@ TEST(RunPrints, TableWidensAsItFills) {
   const RunPrint a{{0x1234, 7}};
   t.add(a);
   EXPECT_TRUE(t.has(a));
+  const RunPrint c{{0x1234 + 4096 + 1, 9}};
+  t.add(c);
   t.widen(2049);
   EXPECT_EQ(t.slots(), 16384u);
+  EXPECT_TRUE(t.has(a));
+  EXPECT_TRUE(t.has(c));
   const RunPrint b{{0x1234 + 4096, 8}};  // a's slot when narrow, another now
   EXPECT_FALSE(t.has(b));
   t.add(b);
   EXPECT_TRUE(t.has(b));
+  EXPECT_TRUE(t.has(a));
   t.widen(1u << 30);
   EXPECT_EQ(t.slots(), 65536u);
   EXPECT_FALSE(t.has(RunPrint{{0x1234, 8}}));
