@@ -200,13 +200,15 @@ bool FixedSearch<N>::skip_subtree() {
   // alone (forward_bound.hpp), before their stream is looked for or built.
   // Not with three parameters: measured, their nodes' streams cost no more
   // than the bound (most of them are kept in the stream cache).
-  const bool stream_now = places_generation == letters_generation &&
-                          stream_generation == letters_generation && loaded >= 0 && !stream_stale;
-  if (N < 3 && !stream_now) {
-    const long long bound = forward_bounds.of(slot, robot.msteps);
-    if (bound >= 0 && bound < robot.moves_to_clear()) {
-      ++bounded_skips;
-      return skipped(candidates);
+  if constexpr (N < 3) {
+    const bool stream_now = places_generation == letters_generation &&
+                            stream_generation == letters_generation && loaded >= 0 && !stream_stale;
+    if (!stream_now) {
+      const long long bound = forward_bounds.of(slot, robot.msteps);
+      if (bound >= 0 && bound < robot.moves_to_clear()) {
+        ++bounded_skips;
+        return skipped(candidates);
+      }
     }
   }
   if (places_generation != letters_generation) {
