@@ -197,7 +197,9 @@ class ForwardBounds {
     // word), then the first call's arguments and the commands left.  Every
     // count is at most its slot's length.
     int longest = 0;
-    for (int i = 0; i < 2 * N + 2; ++i) longest |= slot[static_cast<std::size_t>(i)].length;
+    for (int i = 0; i < 2 * N + 2; ++i) {
+      if (i != N + 1) longest |= slot[static_cast<std::size_t>(i)].length;
+    }
     std::array<int, N> main_len{};
     std::array<int, N> main_go{};
     for (int q = 0; q < N; ++q) {
@@ -228,11 +230,14 @@ class ForwardBounds {
     if (longest < 0 || longest >= 64 || left >= 65536) {
       found = calls();
     } else {
+      // (The letters of the program only: the others count nothing.)
       const auto pack = [](const code_parts& p) {
-        return static_cast<std::uint64_t>(p.scount) | static_cast<std::uint64_t>(p.turncount) << 6 |
-               static_cast<std::uint64_t>(p.xcount) << 12 |
-               static_cast<std::uint64_t>(p.ycount) << 18 |
-               static_cast<std::uint64_t>(p.zcount) << 24;
+        std::uint64_t w = static_cast<std::uint64_t>(p.scount) |
+                          static_cast<std::uint64_t>(p.turncount) << 6 |
+                          static_cast<std::uint64_t>(p.xcount) << 12;
+        if constexpr (N >= 2) w |= static_cast<std::uint64_t>(p.ycount) << 18;
+        if constexpr (N >= 3) w |= static_cast<std::uint64_t>(p.zcount) << 24;
+        return w;
       };
       Key key{};
       for (int i = 0; i <= N; ++i) {
