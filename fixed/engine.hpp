@@ -357,13 +357,22 @@ struct alignas(64) FixedSearch {
     std::size_t period = 0;
     std::size_t period_start = 0;
     // Counts of places 0 .. place_count (those above hold whatever an
-    // earlier stream left: no byte of this one is such a place).
-    std::array<std::uint32_t, kPlaces> occurs{};
+    // earlier stream left: no byte of this one is such a place), and one
+    // more, which a reader may look at times 0.  Sized by fit_places() as
+    // the places become known, so that a stream of few places (most of
+    // them) takes few pages.
+    std::vector<std::uint32_t> occurs;
     // For a full stream: each place's weights in the prints of runs
     // (run_prints.hpp), summed with the counts; for one another worker
     // built, once a print needs them.
     bool weighed = false;
-    std::array<PrintPair, kPlaces> weight;
+    std::vector<PrintPair> weight;
+    void fit_places() {
+      if (occurs.size() < place_count + 2) {
+        occurs.resize(place_count + 2);
+        weight.resize(place_count + 2);
+      }
+    }
     std::array<std::string, N + 1> fn;
     std::array<std::string, N> main_args;
     // Argument values of the current call (X, Y, Z) and of the previous one

@@ -408,6 +408,7 @@ void FixedSearch<N>::start_stream() {
   for (int i = 0; i <= N; ++i) copy_slot(slot[i].code, fn[i], false);
   for (int p = 0; p < N; ++p) copy_slot(slot[kMainArg + p].code, main_args[p], true);
   st->place_count = static_cast<std::size_t>(next - 1);
+  st->fit_places();
   command['s'] = kGo;
   command['r'] = kRight;
   command['l'] = kLeft;

@@ -225,10 +225,10 @@ bool FixedSearch<N>::skip_subtree() {
   std::size_t place = 1;
   for (int i = 0; i <= N; ++i) {
     for (const char ch : slot[i].code) {
-      // Without a branch per character (places stop below kPlaces; a
-      // letter reads at most the count past the last place, times 0).
+      // Without a branch per character (a letter reads at most the count
+      // past the last place, times 0).
       const std::uint8_t op = interpreter_detail::code_of(ch);
-      goes += st->occurs[std::min(place, kPlaces - 1)] * (op == kGo ? 1 : 0);
+      goes += st->occurs[std::min(place, st->place_count + 1)] * (op == kGo ? 1 : 0);
       place += op != 0 ? 1 : 0;
     }
   }

@@ -173,6 +173,7 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   st->letters = false;
   st->places = true;
   st->place_count = e->place_count;
+  st->fit_places();
   st->stream_full = true;
   std::copy_n(e->occurs.begin(), e->place_count + 1, st->occurs.begin());
   st->weighed = false;
