@@ -125,28 +125,16 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
       }
       // The fixed point: nothing left to execute.
       if ((any >> 32) == 0 && body.commands == 0) return goes;
-      std::uint64_t moved = 0;
-      for (int p = 0; p < N; ++p) moved |= next[p] ^ value[p];
       value = next;
-      if (moved == 0) {
-        // The same values again: every later call is the last one again.
-        const std::uint64_t last = seen_call[0];
-        const auto commands = static_cast<long long>(last >> 32);
-        if (commands == 0) return goes;
-        const long long whole = (left - 1) / commands;
-        goes += whole * static_cast<long long>(last & 0xFFFFFFFFU);
-        left -= whole * commands;
-        finish(last);
-        return goes;
-      }
-      // Longer rounds are looked for only once the run has lasted.
-      for (int d = 2; level >= kQuiet && d <= N; ++d) {
+      // Values seen d levels ago: the calls of the last d levels again and
+      // again, whole rounds of them while they fit, then call by call.
+      // Rounds longer than one level are looked for only once the run has
+      // lasted.
+      for (int d = 1; d <= (level >= kQuiet ? N : 1); ++d) {
         std::uint64_t differ = 0;
         for (int p = 0; p < N; ++p)
           differ |= seen_value[static_cast<std::size_t>(d - 1)][p] ^ value[p];
         if (differ != 0) continue;
-        // The calls of the last d levels again and again: whole rounds of
-        // them while they fit, then call by call.
         std::uint64_t round = 0;
         for (int i = 0; i < d; ++i) round += seen_call[static_cast<std::size_t>(i)];
         const auto round_commands = static_cast<long long>(round >> 32);
