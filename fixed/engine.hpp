@@ -91,6 +91,7 @@ struct alignas(64) FixedSearch {
   // The slots were set from outside the odometer: nothing derived from
   // the earlier ones holds.
   void slots_replaced() {
+    ++bound_outer;
     ++slots_generation;
     ++letters_generation;
     ++outer_letters_generation;
@@ -256,8 +257,11 @@ struct alignas(64) FixedSearch {
   void added_to(PrintTable& table, std::uint64_t& adds) const {
     if ((++adds & 255) == 0) table.widen(adds * static_cast<std::uint64_t>(std::max(1, c.threads)));
   }
-  // Bounds of forward commands by the function's slots (skip_subtree).
+  // Bounds of forward commands by the function's slots (skip_subtree);
+  // bound_outer changes whenever a slot other than the function's last one
+  // may have (the odometer bumps it as it enters that slot's level).
   ForwardBounds<N> forward_bounds;
+  std::uint64_t bound_outer = 0;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)

@@ -172,72 +172,28 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
 template <int N>
 class ForwardBounds {
  public:
-  long long of(const std::array<code_parts, 2 * N + 2>& slot, int msteps) {
-    const code_parts& jj = slot[N + 1];
-    const bool fixed_prefix = jj.fixed == 1;
-    const long long prefix_go = fixed_prefix ? jj.scount : jj.length;
-    const long long prefix_commands = fixed_prefix ? jj.scount + jj.turncount : jj.length;
-    const long long left = static_cast<long long>(msteps) - 1 - prefix_commands;
-    // A prefix that uses up the step limit: at most its own forward commands,
-    // at most the commands it runs.
-    if (left <= 0) return std::min(prefix_go, std::max(0LL, static_cast<long long>(msteps) - 1));
-    // The key: six bits per count (five counts to a slot, two slots to a
-    // word), then the first call's arguments and the commands left.  Every
-    // count is at most its slot's length.
-    int longest = 0;
-    for (int i = 0; i < 2 * N + 2; ++i) {
-      if (i != N + 1) longest |= slot[static_cast<std::size_t>(i)].length;
-    }
-    std::array<int, N> main_len{};
-    std::array<int, N> main_go{};
-    for (int q = 0; q < N; ++q) {
-      const code_parts& a = slot[static_cast<std::size_t>(N + 2 + q)];
-      if (a.fixed == 1) {
-        if (a.xcount + a.ycount + a.zcount != 0) return -1;
-        main_len[q] = a.scount + a.turncount;
-        main_go[q] = a.scount;
-      } else {
-        main_len[q] = main_go[q] = a.length;
-      }
-    }
-    const auto calls = [&] {
-      CallCounts<N> c;
-      for (int i = 0; i <= N; ++i) {
-        const code_parts& p = slot[static_cast<std::size_t>(i)];
-        const int letters[3] = {p.xcount, p.ycount, p.zcount};
-        auto& f = c.fn[static_cast<std::size_t>(i)];
-        f.go = p.scount;
-        f.commands = p.scount + p.turncount;
-        for (int q = 0; q < N; ++q) f.letters[q] = letters[q];
-      }
-      c.main_len = main_len;
-      c.main_go = main_go;
-      return forward_calls<N>(c, left);
-    };
+  using Slots = std::array<code_parts, 2 * N + 2>;
+
+  long long of(const Slots& slot, int msteps) {
+    outer_ok_ = false;
+    return of(slot, msteps, outer_);
+  }
+
+  // The same, where `outer` names the slots other than the function's last
+  // one, [N + 1], and msteps: while it stays the same, so do they (the
+  // odometer changes only [N + 1] between its nodes), and what the bound
+  // reads of them is kept.
+  long long of(const Slots& slot, int msteps, std::uint64_t outer) {
+    if (!outer_ok_ || outer != outer_) read_outer(slot, msteps, outer);
+    if (outer_found_ != kRead) return outer_found_;
+    const code_parts& last = slot[N];
     long long found;
-    if (longest < 0 || longest >= 64 || left >= 65536) {
-      found = calls();
+    if ((outer_longest_ | last.length) < 0 || (outer_longest_ | last.length) >= 64 ||
+        outer_left_ >= 65536) {
+      found = calls(slot);
     } else {
-      // (The letters of the program only: the others count nothing.)
-      const auto pack = [](const code_parts& p) {
-        std::uint64_t w = static_cast<std::uint64_t>(p.scount) |
-                          static_cast<std::uint64_t>(p.turncount) << 6 |
-                          static_cast<std::uint64_t>(p.xcount) << 12;
-        if constexpr (N >= 2) w |= static_cast<std::uint64_t>(p.ycount) << 18;
-        if constexpr (N >= 3) w |= static_cast<std::uint64_t>(p.zcount) << 24;
-        return w;
-      };
-      Key key{};
-      for (int i = 0; i <= N; ++i) {
-        key[static_cast<std::size_t>(i / 2)] |= pack(slot[static_cast<std::size_t>(i)])
-                                                << (i % 2 * 32);
-      }
-      std::uint64_t w = static_cast<std::uint64_t>(left) << 48;
-      for (int q = 0; q < N; ++q) {
-        w |= static_cast<std::uint64_t>(main_len[q]) << (12 * q) |
-             static_cast<std::uint64_t>(main_go[q]) << (12 * q + 6);
-      }
-      key[kWords - 1] = w;
+      Key key = outer_key_;
+      key[N / 2] |= pack(last) << (N % 2 * 32);
       std::uint64_t h = 0;
       for (const std::uint64_t x : key) h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
       if (table_ == nullptr) {
@@ -250,14 +206,97 @@ class ForwardBounds {
       for (std::size_t i = 0; i < kWords; ++i) differ |= e.key[i] ^ key[i];
       if (differ != 0) {
         e.key = key;
-        e.calls = calls();
+        e.calls = calls(slot);
       }
       found = e.calls;
     }
-    return found < 0 ? -1 : prefix_go + found;
+    return found < 0 ? -1 : outer_prefix_go_ + found;
   }
 
  private:
+  // What the bound reads of the slots other than [N + 1]: the commands
+  // left after the main-line prefix and its forward commands, the first
+  // call's arguments, and the key's words without [N + 1].  outer_found_
+  // is kRead, or the bound itself where those slots decide it alone.
+  static constexpr long long kRead = -2;
+  void read_outer(const Slots& slot, int msteps, std::uint64_t outer) {
+    outer_ok_ = true;
+    outer_ = outer;
+    outer_found_ = kRead;
+    const code_parts& jj = slot[N + 1];
+    const bool fixed_prefix = jj.fixed == 1;
+    const long long prefix_go = fixed_prefix ? jj.scount : jj.length;
+    const long long prefix_commands = fixed_prefix ? jj.scount + jj.turncount : jj.length;
+    const long long left = static_cast<long long>(msteps) - 1 - prefix_commands;
+    outer_prefix_go_ = prefix_go;
+    outer_left_ = left;
+    // A prefix that uses up the step limit: at most its own forward commands,
+    // at most the commands it runs.
+    if (left <= 0) {
+      outer_found_ = std::min(prefix_go, std::max(0LL, static_cast<long long>(msteps) - 1));
+      return;
+    }
+    // The key: six bits per count (five counts to a slot, two slots to a
+    // word), then the first call's arguments and the commands left.  Every
+    // count is at most its slot's length.
+    outer_longest_ = 0;
+    for (int i = 0; i < 2 * N + 2; ++i) {
+      if (i != N + 1 && i != N) outer_longest_ |= slot[static_cast<std::size_t>(i)].length;
+    }
+    for (int q = 0; q < N; ++q) {
+      const code_parts& a = slot[static_cast<std::size_t>(N + 2 + q)];
+      if (a.fixed == 1) {
+        if (a.xcount + a.ycount + a.zcount != 0) {
+          outer_found_ = -1;
+          return;
+        }
+        main_len_[q] = a.scount + a.turncount;
+        main_go_[q] = a.scount;
+      } else {
+        main_len_[q] = main_go_[q] = a.length;
+      }
+    }
+    outer_key_ = Key{};
+    for (int i = 0; i < N; ++i) {
+      outer_key_[static_cast<std::size_t>(i / 2)] |= pack(slot[static_cast<std::size_t>(i)])
+                                                     << (i % 2 * 32);
+    }
+    if (left < (1LL << 16)) {
+      std::uint64_t w = static_cast<std::uint64_t>(left) << 48;
+      for (int q = 0; q < N; ++q) {
+        w |= static_cast<std::uint64_t>(main_len_[q] & 63) << (12 * q) |
+             static_cast<std::uint64_t>(main_go_[q] & 63) << (12 * q + 6);
+      }
+      outer_key_[kWords - 1] = w;
+    }
+  }
+
+  // The calls' part of the bound, from every slot's counts.
+  long long calls(const Slots& slot) const {
+    CallCounts<N> c;
+    for (int i = 0; i <= N; ++i) {
+      const code_parts& p = slot[static_cast<std::size_t>(i)];
+      const int letters[3] = {p.xcount, p.ycount, p.zcount};
+      auto& f = c.fn[static_cast<std::size_t>(i)];
+      f.go = p.scount;
+      f.commands = p.scount + p.turncount;
+      for (int q = 0; q < N; ++q) f.letters[q] = letters[q];
+    }
+    c.main_len = main_len_;
+    c.main_go = main_go_;
+    return forward_calls<N>(c, outer_left_);
+  }
+
+  // (The letters of the program only: the others count nothing.)
+  static std::uint64_t pack(const code_parts& p) {
+    std::uint64_t w = static_cast<std::uint64_t>(p.scount) |
+                      static_cast<std::uint64_t>(p.turncount) << 6 |
+                      static_cast<std::uint64_t>(p.xcount) << 12;
+    if constexpr (N >= 2) w |= static_cast<std::uint64_t>(p.ycount) << 18;
+    if constexpr (N >= 3) w |= static_cast<std::uint64_t>(p.zcount) << 24;
+    return w;
+  }
+
   static constexpr std::size_t kWords = (N + 2) / 2 + 1;
   using Key = std::array<std::uint64_t, kWords>;
   static constexpr std::size_t kEntries = 4096;
@@ -270,6 +309,15 @@ class ForwardBounds {
     void operator()(Entry* e) const { std::free(e); }
   };
   std::unique_ptr<Entry[], Free> table_;
+  bool outer_ok_ = false;
+  std::uint64_t outer_ = 0;
+  long long outer_found_ = kRead;
+  long long outer_prefix_go_ = 0;
+  long long outer_left_ = 0;
+  int outer_longest_ = 0;
+  std::array<int, N> main_len_{};
+  std::array<int, N> main_go_{};
+  Key outer_key_{};
 };
 
 }  // namespace solver

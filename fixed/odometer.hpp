@@ -62,6 +62,7 @@ void FixedSearch<N>::level() {
   } else {
     code_parts& p = slot[odometer_detail::level_slot<N>(K)];
     getsss(p);
+    if constexpr (K == N) ++bound_outer;
     bool stepped = false;
     do {
       // The function's slots decide the stream of places.
@@ -204,7 +205,7 @@ bool FixedSearch<N>::skip_subtree() {
     const bool stream_now = places_generation == letters_generation &&
                             stream_generation == letters_generation && loaded >= 0 && !stream_stale;
     if (!stream_now) {
-      const long long bound = forward_bounds.of(slot, robot.msteps);
+      const long long bound = forward_bounds.of(slot, robot.msteps, bound_outer);
       if (bound >= 0 && bound < robot.moves_to_clear()) {
         ++bounded_skips;
         return skipped(candidates);

@@ -105,6 +105,41 @@ TEST(ForwardBound, MeetsMostRunsOfForwardMainLinesExactly) {
   }
 }
 
+// The odometer's way: the slots other than the last function slot stay while
+// their stamp does, and only that slot changes from node to node (with the
+// limit, the prefix and the arguments read once per stamp).  Each bound is
+// the one worked out from scratch.
+template <int N>
+void check_stamped(std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  const std::string letters = std::string("XYZ").substr(0, N);
+  ForwardBounds<N> walking;
+  std::uint64_t stamp = 0;
+  for (int outer = 0; outer < 300; ++outer) {
+    std::array<code_parts, 2 * N + 2> slot;
+    for (int i = 0; i < N; ++i) slot[i] = part(random_fragment(rng, 5, "srl" + letters));
+    for (int i = N + 1; i < 2 * N + 2; ++i) {
+      slot[i] = part(random_fragment(rng, i == N + 1 ? 3 : 4, "srl" + (i > N + 1 ? letters : "")));
+      // Now and then fixed by the user, with or without letters.
+      slot[i].fixed = rng() % 4 == 0 ? 1 : 0;
+    }
+    const int msteps = std::uniform_int_distribution<int>(1, 300)(rng);
+    ++stamp;
+    for (int node = 0; node < 12; ++node) {
+      slot[N] = part(random_fragment(rng, 5, "srl" + letters));
+      ForwardBounds<N> fresh;
+      EXPECT_EQ(walking.of(slot, msteps, stamp), fresh.of(slot, msteps))
+          << "seed " << seed << " outer " << outer << " node " << node;
+    }
+  }
+}
+
+TEST(ForwardBound, KeptPartsOfTheOuterSlotsGiveTheSameBounds) {
+  check_stamped<1>(11);
+  check_stamped<2>(12);
+  check_stamped<3>(13);
+}
+
 // A main-line argument that the user fixed with parameter letters makes the
 // cut change the course of a run: no bound then.  A fixed prefix counts its
 // own forward commands only.
