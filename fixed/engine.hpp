@@ -206,7 +206,9 @@ struct alignas(64) FixedSearch {
     start_stream();
     return run_candidate();
   }
-  void start_stream();
+  // `places`: whether the slots run as places (use_places()), when the
+  // caller knows; -1 to work it out.
+  void start_stream(int places = -1);
   void ensure_stream() { ensure_stream(use_places()); }
   void ensure_stream(bool with_places);
   // `prepared`: prepare_commands() has run for the current combination.

@@ -371,7 +371,7 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
 // size(code) commands, so the step limit leaves msteps - size commands after
 // it (refused or not).
 template <int N>
-void FixedSearch<N>::start_stream() {
+void FixedSearch<N>::start_stream(int places) {
   st->outside = nullptr;
   st->stream_len = 0;
   st->stream_base = 0;
@@ -382,7 +382,7 @@ void FixedSearch<N>::start_stream() {
   st->first_call_done = false;
   stream_stale = false;
   st->letters = main_arguments_hold_letters();
-  st->places = use_places();
+  st->places = places < 0 ? use_places() : places != 0;
   // The slots, with places for their commands (numbered in order) when
   // the stream is one of places; copied in one pass.
   int next = 1;

@@ -152,7 +152,7 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   st = entry.get();
   st->serial = ++stream_serials;
   if (!take_shared_stream(key)) {
-    start_stream();
+    start_stream(1);
     share_stream(key);
   }
 }
