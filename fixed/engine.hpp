@@ -373,6 +373,11 @@ struct alignas(64) FixedSearch {
     // built, once a print needs them.
     bool weighed = false;
     std::vector<PrintPair> weight;
+    // The part of the prints of the stream's subtrees that the weights of
+    // the main line's places (from main_print_from on) and the slots'
+    // lengths make (node_print); main_print_from 0 when not worked out.
+    std::size_t main_print_from = 0;
+    PrintPair main_print{};
     void fit_places() {
       if (occurs.size() < place_count + 2) {
         occurs.resize(place_count + 2);

@@ -414,6 +414,7 @@ void FixedSearch<N>::start_stream(int places) {
   command['l'] = kLeft;
   st->stream_full = false;
   st->weighed = false;
+  st->main_print_from = 0;
   st->period = 0;
   st->period_start = 0;
   if (st->places) complete_stream();

@@ -148,14 +148,23 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
     any_s = any_s || slot[i].scount != 0;
     any_turn = any_turn || slot[i].turncount != 0;
   }
-  PrintPair sum = function * number[0];
-  for (std::size_t p = main_from, k = 1; p <= st->place_count; ++p, ++k) sum += w[p] * number[k];
-  for (int i = kMain; i < kSlots; ++i) {
-    sum += number[kPlaces + static_cast<std::size_t>(i - kMain)] *
-           static_cast<std::uint64_t>(slot[i].length + 1);
+  // The main line's places and the lengths (the stream's key holds the
+  // lengths) are the same for every node of the stream.
+  if (st->main_print_from != main_from) {
+    PrintPair rest{};
+    for (std::size_t p = main_from, k = 1; p <= st->place_count; ++p, ++k) {
+      rest += w[p] * number[k];
+    }
+    for (int i = kMain; i < kSlots; ++i) {
+      rest += number[kPlaces + static_cast<std::size_t>(i - kMain)] *
+              static_cast<std::uint64_t>(slot[i].length + 1);
+    }
+    st->main_print = rest;
+    st->main_print_from = main_from;
   }
-  sum += number[kPlaces + N + 1] * std::uint64_t{any_s ? 1U : 2U};
-  sum += number[kPlaces + N + 2] * std::uint64_t{any_turn ? 1U : 2U};
+  PrintPair sum = function * number[0] + st->main_print;
+  sum += any_s ? number[kPlaces + N + 1] : number[kPlaces + N + 1] + number[kPlaces + N + 1];
+  sum += any_turn ? number[kPlaces + N + 2] : number[kPlaces + N + 2] + number[kPlaces + N + 2];
   return RunPrint{{sum[0], sum[1]}};
 }
 

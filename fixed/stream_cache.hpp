@@ -177,6 +177,7 @@ bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
   st->stream_full = true;
   std::copy_n(e->occurs.begin(), e->place_count + 1, st->occurs.begin());
   st->weighed = false;
+  st->main_print_from = 0;
   st->period = e->period;
   st->period_start = e->period_start;
   return true;
