@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -187,6 +188,64 @@ TEST(RunPrints, SubtreesOfOnePrintHoldTheSameCandidatePrints) {
     ++nodes;
   }
   EXPECT_LT(by_subtree.size() * 2, static_cast<std::size_t>(nodes));
+}
+
+// A search keeps, with each stream, the part of its subtrees' prints that
+// does not depend on the node: a search that has held other streams before
+// (in the same memory, and through its cache) gives each node the print a
+// fresh one gives it.
+template <int N>
+void reused_streams_print_as_fresh(unsigned seed) {
+  using Search = FixedSearch<N>;
+  testing::Draws draws(seed);
+  const auto pick = [&](int n) { return draws.pick(n); };
+  const std::string function_alphabet = testing::function_alphabet(N);
+  std::map<int, std::unique_ptr<Bench<N>>> searches;
+  int printed = 0;
+  for (int trial = 0; trial < 1500; ++trial) {
+    List slots(Search::kSlots);
+    for (int i = 0; i <= N; ++i) slots[i] = draws.fragment(function_alphabet, pick(4));
+    std::vector<int> lengths(Search::kSlots, 0);
+    for (int i = Search::kMain; i < Search::kSlots; ++i) lengths[i] = pick(3);
+    const int msteps = 3 + 4 * pick(3);
+    const bool cached = pick(2) == 0;
+    const auto node = [&](Bench<N>& b) {
+      b.fill(slots);
+      for (int i = Search::kMain; i < Search::kSlots; ++i) {
+        b.s->slot[i].length = lengths[i];
+        getsss(b.s->slot[i]);
+      }
+      // Through the cache, or in the search's own stream.
+      if (cached) {
+        b.s->ensure_stream();
+      } else {
+        b.s->ensure_stream(false);
+      }
+      std::size_t main_from = 1;
+      for (int i = 0; i <= N; ++i) {
+        main_from += static_cast<std::size_t>(b.s->slot[i].scount + b.s->slot[i].turncount);
+      }
+      return b.s->prints_stream() ? std::optional<RunPrint>(b.s->node_print(main_from))
+                                  : std::nullopt;
+    };
+    auto& reused = searches[msteps];
+    if (!reused) reused = std::make_unique<Bench<N>>(testing::open_grid(), 4, msteps, 0);
+    const std::optional<RunPrint> print = node(*reused);
+    Bench<N> fresh(testing::open_grid(), 4, msteps, 0);
+    ASSERT_EQ(print.has_value(), node(fresh).has_value());
+    if (!print) continue;
+    std::string shown;
+    for (const std::string& f : slots) shown += "[" + f + "]";
+    ASSERT_EQ(*print, *node(fresh)) << shown << " msteps " << msteps;
+    ++printed;
+  }
+  EXPECT_GT(printed, 500);
+}
+
+TEST(RunPrints, SubtreePrintsOfReusedStreamsAreThoseOfAFreshSearch) {
+  reused_streams_print_as_fresh<1>(41);
+  reused_streams_print_as_fresh<2>(42);
+  reused_streams_print_as_fresh<3>(43);
 }
 
 TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
