@@ -296,6 +296,15 @@ struct alignas(64) FixedSearch {
     }
     return v;
   }
+  // Test hook: the stream key that a walk makes for the current slots
+  // (walk_places_key) is the one worked out from scratch.
+  bool walk_key_agrees() {
+    StreamKey walked;
+    StreamKey whole;
+    const bool by_walk = walk_places_key(walked);
+    const bool from_scratch = places_key(whole);
+    return by_walk == from_scratch && (!by_walk || walked == whole);
+  }
   std::size_t argument_capacity() const {
     std::size_t most = 0;
     for (int p = 0; p < N; ++p) {
@@ -459,11 +468,19 @@ struct alignas(64) FixedSearch {
     }
   };
   bool add_slots(KeyPart& part, int from, int to) const;
+  static bool put_slot_size(KeyPart& part, std::size_t n);
+  static unsigned put_chars(StreamKey& key, std::size_t& bit, const std::string& code);
   bool finish_key(KeyPart& part, StreamKey& key) const;
   bool walk_places_key(StreamKey& key);
+  // The walk's part of the key (walk_places_key): the function's slots
+  // before the last one, and the key without the last slot's characters,
+  // for these sizes of the last slot and of the main line.
   KeyPart outer_part;
+  StreamKey outer_key;
   bool outer_part_ok = false;
   std::uint64_t outer_part_generation = 0;
+  std::uint64_t outer_main_sizes = 0;
+  std::size_t outer_last_size = 0;
   void ensure_stream(const StreamKey& key);
   StreamKey places_now_key;  // the key of the current generation's stream
   // A slot cut into runs of places and parameter letters (full_stream.hpp).

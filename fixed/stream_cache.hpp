@@ -27,26 +27,73 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
 
 // The same during a walk, where the part of the key that the function's
 // slots before the last one make is kept while no letter of theirs moves
-// (the odometer bumps outer_letters_generation whenever one may have).
+// (the odometer bumps outer_letters_generation whenever one may have),
+// completed with the sizes of the last slot and of the main line as long as
+// they stay: a node then adds only its last slot's characters.
 template <int N>
 bool FixedSearch<N>::walk_places_key(StreamKey& key) {
-  if (main_arguments_hold_letters()) return false;
-  if (outer_part_generation != outer_letters_generation) {
+  // The main line's sizes, a byte each (larger ones fit no key).
+  std::uint64_t main_sizes = slot[kMain].code.size();
+  bool small = main_sizes <= 0xff;
+  for (int p = 0; p < N; ++p) {
+    const code_parts& m = slot[kMainArg + p];
+    if (static_cast<std::size_t>(m.scount + m.turncount) != m.code.size()) return false;
+    small = small && m.code.size() <= 0xff;
+    main_sizes |= static_cast<std::uint64_t>(m.code.size()) << (8 * (p + 1));
+  }
+  if (!small) return false;
+  const std::string& last = slot[N].code;
+  if (outer_part_generation != outer_letters_generation || outer_main_sizes != main_sizes ||
+      outer_last_size != last.size()) {
     outer_part_generation = outer_letters_generation;
+    outer_main_sizes = main_sizes;
+    outer_last_size = last.size();
     outer_part = KeyPart{};
     outer_part_ok = add_slots(outer_part, 0, N);
+    if (outer_part_ok) {
+      // The sizes and the places of the main line, with the last slot's
+      // characters left out: those of the node are added below.
+      KeyPart whole = outer_part;
+      const std::size_t bit = whole.bit;
+      outer_part_ok = put_slot_size(whole, last.size()) && finish_key(whole, outer_key);
+      outer_part.count = whole.count;
+      outer_part.bit = bit;
+    }
   }
   if (!outer_part_ok) return false;
-  KeyPart part = outer_part;
-  return add_slots(part, N, N + 1) && finish_key(part, key);
+  key = outer_key;
+  std::size_t bit = outer_part.bit;
+  const unsigned other = put_chars(key, bit, last);
+  return (other & 4U) == 0 &&
+         outer_part.count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
 }
 
 // Adds the function's slots from .. to - 1 to a key; false when they do not
 // fit one.
 template <int N>
 bool FixedSearch<N>::add_slots(KeyPart& part, int from, int to) const {
-  // The two bits of each character, 4 for one that is neither a command
-  // nor a parameter letter.
+  for (int i = from; i < to; ++i) {
+    const std::string& code = slot[i].code;
+    if (!put_slot_size(part, code.size())) return false;
+    part.other |= put_chars(part.key, part.bit, code);
+    part.count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+  }
+  return true;
+}
+
+// A slot's size, if its characters fit the key.
+template <int N>
+bool FixedSearch<N>::put_slot_size(KeyPart& part, std::size_t n) {
+  if (n > 0xff || part.bit / 2 + n > kKeyChars) return false;
+  part.put_size(n);
+  return true;
+}
+
+// The two bits of each character of `code` into the key from `bit` on
+// (which moves past them): 0 for a command, 1, 2, 3 for X, Y, Z.  Returns
+// the classes or-ed, with 4 for a character that is neither.
+template <int N>
+unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::string& code) {
   static constexpr auto kTwo = [] {
     std::array<std::uint8_t, 256> t{};
     t.fill(4);
@@ -56,19 +103,14 @@ bool FixedSearch<N>::add_slots(KeyPart& part, int from, int to) const {
     t['Z'] = 3;
     return t;
   }();
-  for (int i = from; i < to; ++i) {
-    const std::string& code = slot[i].code;
-    if (code.size() > 0xff || part.bit / 2 + code.size() > kKeyChars) return false;
-    part.put_size(code.size());
-    for (const char ch : code) {
-      const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];
-      part.other |= two;
-      part.key.w[1 + part.bit / 64] |= static_cast<std::uint64_t>(two & 3U) << (part.bit % 64);
-      part.bit += 2;
-    }
-    part.count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
+  unsigned other = 0;
+  for (const char ch : code) {
+    const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];
+    other |= two;
+    key.w[1 + bit / 64] |= static_cast<std::uint64_t>(two & 3U) << (bit % 64);
+    bit += 2;
   }
-  return true;
+  return other;
 }
 
 // Completes a key of the function's slots with the main line's sizes.

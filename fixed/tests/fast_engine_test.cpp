@@ -422,6 +422,45 @@ std::string position_lengths(const std::string& out, std::size_t from, int slots
 
 // With every candidate counted without a run, a waiting key is still seen:
 // the position shown is a candidate of the distribution being searched.
+// A walk keeps the part of a stream's key that the slots before the last
+// function slot and the sizes make, and adds the last slot's characters at
+// each node: the key is the one worked out from scratch, as the slots move
+// the way the odometer moves them (the last slot at every node, the others
+// with a new generation), and also when sizes change under a generation.
+template <int N>
+void walked_keys_agree(unsigned seed) {
+  using Search = FixedSearch<N>;
+  testing::Draws draws(seed);
+  const std::string function_alphabet = testing::function_alphabet(N);
+  Bench<N> b(testing::open_grid(), 4, 60, 0);
+  for (int outer = 0; outer < 400; ++outer) {
+    List slots(Search::kSlots);
+    for (int i = 0; i < N; ++i) slots[i] = draws.fragment(function_alphabet, draws.pick(6));
+    for (int i = Search::kMain; i < Search::kSlots; ++i) {
+      // Now and then a main-line argument with a letter: no key then.
+      const bool letter = i > Search::kMain && draws.pick(10) == 0;
+      slots[i] = draws.fragment(letter ? function_alphabet : "srl", draws.pick(4));
+    }
+    b.fill(slots);
+    int length = draws.pick(8);
+    for (int node = 0; node < 12; ++node) {
+      if (draws.pick(8) == 0) length = draws.pick(8);
+      b.s->slot[N] = part(draws.fragment(function_alphabet, length));
+      if (draws.pick(8) == 0) {
+        const int i = Search::kMain + draws.pick(N + 1);
+        b.s->slot[i] = part(draws.fragment("srl", draws.pick(4)));
+      }
+      ASSERT_TRUE(b.s->walk_key_agrees()) << "seed " << seed << " outer " << outer;
+    }
+  }
+}
+
+TEST(FastEngine, WalkedStreamKeysAreThoseWorkedOutFromScratch) {
+  walked_keys_agree<1>(51);
+  walked_keys_agree<2>(52);
+  walked_keys_agree<3>(53);
+}
+
 TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
   Bench<2> b(catalogue_grid("0004"), 6, 14, 0);
   b.h.keys.inject('a');
