@@ -33,65 +33,7 @@ int* counter_of(code_parts& p, char ch) {
   }
 }
 
-// The counter of parameter letter 0, 1, 2 (X, Y, Z), picked without a
-// branch: the enumerator steps letters all the time.
-constexpr int code_parts::*kLetterCount[3] = {&code_parts::xcount, &code_parts::ycount,
-                                              &code_parts::zcount};
-
 }  // namespace
-
-int getnew(code_parts& p, int nparams) {
-  if (p.fixed == 1) return -1;
-  std::string& s = p.code;
-  const std::size_t n = s.size();
-  std::size_t i = 0;
-  for (;;) {
-    if (i >= n) {
-      getsss(p);
-      return -1;
-    }
-    char ch = s[i];
-    if (ch == 's') {
-      s[i] = 'r';
-      --p.scount;
-      ++p.turncount;
-      if (!(i + 1 < n && (s[i + 1] == 'r' || s[i + 1] == 'l'))) return 0;
-      ch = 'r';  // "rr" or "rl" would follow: step on at once
-    }
-    if (ch == 'r') {
-      s[i] = 'l';
-      if (!((i + 1 < n && s[i + 1] == 'r') || (i + 2 < n && s[i + 1] == 'l' && s[i + 2] == 'l'))) {
-        return 0;
-      }
-      ch = 'l';  // "lr" or "lll" would follow
-    }
-    if (ch == 'l') {
-      if (nparams == 0) {
-        s[i] = 's';
-        ++p.scount;
-        --p.turncount;
-        ++i;
-        continue;
-      }
-      s[i] = 'X';
-      ++p.xcount;
-      --p.turncount;
-      return 0;
-    }
-    const int letter = ch - 'X';  // 0 for X, 1 for Y, 2 for Z
-    if (letter >= 0 && letter + 1 < nparams) {
-      --(p.*kLetterCount[letter]);
-      s[i] = static_cast<char>(ch + 1);
-      ++(p.*kLetterCount[letter + 1]);
-      return 0;
-    }
-    // The last letter (or one outside the alphabet): carry.
-    if (letter >= 0 && letter < 3) --(p.*kLetterCount[letter]);
-    s[i] = 's';
-    ++p.scount;
-    ++i;
-  }
-}
 
 void PRINT_CODE_PARTS(Console& c, int n, int detail, const code_parts& p, int nparams) {
   c.out << '[' << n << "]=" << p.code;

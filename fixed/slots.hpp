@@ -43,12 +43,73 @@ inline void getsss(code_parts& p) {
   p.turncount = p.xcount = p.ycount = p.zcount = 0;
 }
 
+namespace slots_detail {
+
+// The counter of parameter letter 0, 1, 2 (X, Y, Z), picked without a
+// branch: the enumerator steps letters all the time.
+inline constexpr int code_parts::*kLetterCount[3] = {&code_parts::xcount, &code_parts::ycount,
+                                                     &code_parts::zcount};
+
+}  // namespace slots_detail
+
 // Steps the slot to its next fragment over "s", "r", "l" and the first
 // `nparams` of "X", "Y", "Z", skipping fragments with a turn run rr, rl, lr
 // or lll.  Returns 0, or -1 after the last fragment (the slot is then back
 // at its first fragment).  A fixed slot returns -1 untouched.  A character
 // outside the alphabet is treated as the last digit value (it carries).
-int getnew(code_parts& p, int nparams);
+// (Inline: the odometer steps slots all the time.)
+inline int getnew(code_parts& p, int nparams) {
+  if (p.fixed == 1) return -1;
+  std::string& s = p.code;
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  for (;;) {
+    if (i >= n) {
+      getsss(p);
+      return -1;
+    }
+    char ch = s[i];
+    if (ch == 's') {
+      s[i] = 'r';
+      --p.scount;
+      ++p.turncount;
+      if (!(i + 1 < n && (s[i + 1] == 'r' || s[i + 1] == 'l'))) return 0;
+      ch = 'r';  // "rr" or "rl" would follow: step on at once
+    }
+    if (ch == 'r') {
+      s[i] = 'l';
+      if (!((i + 1 < n && s[i + 1] == 'r') || (i + 2 < n && s[i + 1] == 'l' && s[i + 2] == 'l'))) {
+        return 0;
+      }
+      ch = 'l';  // "lr" or "lll" would follow
+    }
+    if (ch == 'l') {
+      if (nparams == 0) {
+        s[i] = 's';
+        ++p.scount;
+        --p.turncount;
+        ++i;
+        continue;
+      }
+      s[i] = 'X';
+      ++p.xcount;
+      --p.turncount;
+      return 0;
+    }
+    const int letter = ch - 'X';  // 0 for X, 1 for Y, 2 for Z
+    if (letter >= 0 && letter + 1 < nparams) {
+      --(p.*slots_detail::kLetterCount[letter]);
+      s[i] = static_cast<char>(ch + 1);
+      ++(p.*slots_detail::kLetterCount[letter + 1]);
+      return 0;
+    }
+    // The last letter (or one outside the alphabet): carry.
+    if (letter >= 0 && letter < 3) --(p.*slots_detail::kLetterCount[letter]);
+    s[i] = 's';
+    ++p.scount;
+    ++i;
+  }
+}
 
 // The number of fragments getnew0 runs through at `length` characters
 // (counts beyond 2^63 are held there).
