@@ -153,7 +153,19 @@ struct alignas(64) FixedSearch {
   Planned plan_distribution();
   // Combinations of the first call's arguments that reach the main-line
   // prefix, for the function's slots as they stand.
-  std::uint64_t first_call_arguments();
+  std::uint64_t first_call_arguments() {
+    bool any_s = false;
+    bool any_turn = false;
+    for (int i = 0; i <= N; ++i) {
+      any_s = any_s || slot[i].scount != 0;
+      any_turn = any_turn || slot[i].turncount != 0;
+    }
+    if (!arguments_known) count_arguments();
+    return arguments_count[static_cast<std::size_t>((any_s ? 2 : 0) + (any_turn ? 1 : 0))];
+  }
+  // arguments_count: by whether the function's slots hold "s" (bit 1) and
+  // turns (bit 0).
+  void count_arguments();
   std::array<std::uint64_t, 4> arguments_count{};
   bool arguments_known = false;  // arguments_count, for the walk under way
   void parallel_pass();

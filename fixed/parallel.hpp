@@ -55,51 +55,41 @@ std::uint64_t FixedSearch<N>::prefixes() const {
 // function's slots have none, less those without turns when they have
 // none, plus those with neither when both are missing.
 template <int N>
-std::uint64_t FixedSearch<N>::first_call_arguments() {
-  bool any_s = false;
-  bool any_turn = false;
-  for (int i = 0; i <= N; ++i) {
-    any_s = any_s || slot[i].scount != 0;
-    any_turn = any_turn || slot[i].turncount != 0;
-  }
+void FixedSearch<N>::count_arguments() {
   // The counts depend on the arguments' lengths (and, for a fixed one, on
   // whether it holds "s" and turns) only, which stay those of the
   // distribution for a whole walk: worked out once per walk (level<0>).
-  if (!arguments_known) {
-    using parallel_detail::kMost;
-    std::uint64_t all = 1, without_s = 1, without_turns = 1, neither = 1;
-    for (int p = 0; p < N; ++p) {
-      const code_parts& a = slot[kMainArg + p];
-      const bool fixed = a.fixed == 1;
-      const std::uint64_t n = fixed ? 1 : main_fragments(a.length);
-      all = n != 0 && all > kMost / n ? kMost : all * n;
-      // Without s: "", "r", "l", "ll"; without turns: all "s".
-      const std::uint64_t no_s = fixed ? (a.scount == 0 ? 1 : 0)
-                                       : (a.length == 0   ? 1
-                                          : a.length == 1 ? 2
-                                                          : a.length == 2);
-      const std::uint64_t no_turn = fixed ? (a.turncount == 0 ? 1 : 0) : 1;
-      const std::uint64_t none =
-          fixed ? (a.scount == 0 && a.turncount == 0 ? 1 : 0) : a.length == 0;
-      without_s *= no_s;
-      without_turns *= no_turn;
-      neither *= none;
-    }
-    // By whether the function's slots hold "s" (bit 1) and turns (bit 0).
-    for (int k = 0; k < 4; ++k) {
-      const bool has_s = (k & 2) != 0;
-      const bool has_turn = (k & 1) != 0;
-      std::uint64_t n = all;
-      if (all != kMost) {
-        if (!has_s) n -= without_s;
-        if (!has_turn) n -= without_turns;
-        if (!has_s && !has_turn) n += neither;
-      }
-      arguments_count[static_cast<std::size_t>(k)] = n;
-    }
-    arguments_known = true;
+  using parallel_detail::kMost;
+  std::uint64_t all = 1, without_s = 1, without_turns = 1, neither = 1;
+  for (int p = 0; p < N; ++p) {
+    const code_parts& a = slot[kMainArg + p];
+    const bool fixed = a.fixed == 1;
+    const std::uint64_t n = fixed ? 1 : main_fragments(a.length);
+    all = n != 0 && all > kMost / n ? kMost : all * n;
+    // Without s: "", "r", "l", "ll"; without turns: all "s".
+    const std::uint64_t no_s = fixed ? (a.scount == 0 ? 1 : 0)
+                                     : (a.length == 0   ? 1
+                                        : a.length == 1 ? 2
+                                                        : a.length == 2);
+    const std::uint64_t no_turn = fixed ? (a.turncount == 0 ? 1 : 0) : 1;
+    const std::uint64_t none = fixed ? (a.scount == 0 && a.turncount == 0 ? 1 : 0) : a.length == 0;
+    without_s *= no_s;
+    without_turns *= no_turn;
+    neither *= none;
   }
-  return arguments_count[static_cast<std::size_t>((any_s ? 2 : 0) + (any_turn ? 1 : 0))];
+  // By whether the function's slots hold "s" (bit 1) and turns (bit 0).
+  for (int k = 0; k < 4; ++k) {
+    const bool has_s = (k & 2) != 0;
+    const bool has_turn = (k & 1) != 0;
+    std::uint64_t n = all;
+    if (all != kMost) {
+      if (!has_s) n -= without_s;
+      if (!has_turn) n -= without_turns;
+      if (!has_s && !has_turn) n += neither;
+    }
+    arguments_count[static_cast<std::size_t>(k)] = n;
+  }
+  arguments_known = true;
 }
 
 // Nodes of level `at` up to `limit`, walking the levels above it.
