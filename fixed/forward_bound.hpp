@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -197,9 +198,11 @@ class ForwardBounds {
       std::uint64_t h = 0;
       for (const std::uint64_t x : key) h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
       if (table_ == nullptr) {
-        // Zeroed by the system, page by page as first touched.
-        table_.reset(static_cast<Entry*>(std::calloc(kEntries, sizeof(Entry))));
+        // Zeroed by writing: a page first read would be mapped to the
+        // system's zero page, and copied at its first write.
+        table_.reset(static_cast<Entry*>(std::malloc(kEntries * sizeof(Entry))));
         if (table_ == nullptr) throw std::bad_alloc();
+        std::memset(static_cast<void*>(table_.get()), 0, kEntries * sizeof(Entry));
       }
       Entry& e = table_[(h >> 40) & (kEntries - 1)];
       std::uint64_t differ = 0;

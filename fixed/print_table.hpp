@@ -38,6 +38,7 @@ class PrintTable {
         v_(static_cast<std::uint64_t*>(std::calloc(2 * (most_ + 1), sizeof(std::uint64_t)))),
         mask_(std::min(most_, (std::size_t{1} << log2_first) - 1)) {
     if (v_ == nullptr) throw std::bad_alloc();
+    touch(0, mask_.load(std::memory_order_relaxed));
   }
   PrintTable(const PrintTable&) = delete;
   PrintTable& operator=(const PrintTable&) = delete;
@@ -63,6 +64,7 @@ class PrintTable {
     std::size_t m = mask_.load(std::memory_order_relaxed);
     while (m < most_ && added > (m + 1) / 2) {
       const std::size_t wider = std::min(most_, 4 * m + 3);
+      touch(m + 1, wider);
       if (!mask_.compare_exchange_weak(m, wider, std::memory_order_relaxed)) continue;
       // The prints kept so far, to their slots at the new width (the one
       // that widened does it; what other users store meanwhile may be lost).
@@ -82,6 +84,18 @@ class PrintTable {
 
  private:
   std::atomic_ref<std::uint64_t> word(std::size_t at) const { return std::atomic_ref(v_[at]); }
+
+  // Writes to a page of slots from..to before any user reads it: a page
+  // first read is mapped to the system's zero page and its first write then
+  // copies it, which with several threads also interrupts every processor
+  // the search runs on.  (Adding 0 leaves what other users store meanwhile.)
+  void touch(std::size_t from, std::size_t to) const {
+    constexpr std::size_t kPageWords = 4096 / sizeof(std::uint64_t);
+    for (std::size_t at = 2 * from; at <= 2 * to + 1; at += kPageWords) {
+      word(at).fetch_add(0, std::memory_order_relaxed);
+    }
+    word(2 * to + 1).fetch_add(0, std::memory_order_relaxed);  // the last page's
+  }
 
   std::size_t most_;
   std::uint64_t* v_;

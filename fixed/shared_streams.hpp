@@ -46,7 +46,8 @@ class StreamArena {
       block_ = blocks_.size();
       return nullptr;
     }
-    blocks_.push_back(std::make_unique<std::byte[]>(size));
+    // Not zeroed: a page is touched only once something is copied to it.
+    blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
     sizes_.push_back(size);
     held_ += size;
     block_ = blocks_.size() - 1;
