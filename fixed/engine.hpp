@@ -484,11 +484,12 @@ struct alignas(64) FixedSearch {
   static unsigned put_chars(StreamKey& key, std::size_t& bit, const std::string& code);
   bool finish_key(KeyPart& part, StreamKey& key) const;
   bool walk_places_key(StreamKey& key);
-  // The walk's part of the key (walk_places_key): the function's slots
-  // before the last one, and the key without the last slot's characters,
-  // for these sizes of the last slot and of the main line.
-  KeyPart outer_part;
+  // The walk's part of the key (walk_places_key): the key without the last
+  // slot's characters, where they start, and the places without the last
+  // slot's, for these sizes of the last slot and of the main line.
   StreamKey outer_key;
+  std::size_t outer_bit = 0;
+  std::size_t outer_count = 0;
   bool outer_part_ok = false;
   std::uint64_t outer_part_generation = 0;
   std::uint64_t outer_main_sizes = 0;

@@ -32,14 +32,16 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
 // they stay: a node then adds only its last slot's characters.
 template <int N>
 bool FixedSearch<N>::walk_places_key(StreamKey& key) {
-  // The main line's sizes, a byte each (larger ones fit no key).
+  // The main line's sizes, a byte each (larger ones fit no key), read in
+  // the same pass as main_arguments_hold_letters() reads them.
   std::uint64_t main_sizes = slot[kMain].code.size();
   bool small = main_sizes <= 0xff;
   for (int p = 0; p < N; ++p) {
     const code_parts& m = slot[kMainArg + p];
-    if (static_cast<std::size_t>(m.scount + m.turncount) != m.code.size()) return false;
-    small = small && m.code.size() <= 0xff;
-    main_sizes |= static_cast<std::uint64_t>(m.code.size()) << (8 * (p + 1));
+    const std::size_t n = m.code.size();
+    if (static_cast<std::size_t>(m.scount + m.turncount) != n) return false;
+    small = small && n <= 0xff;
+    main_sizes |= static_cast<std::uint64_t>(n) << (8 * (p + 1));
   }
   if (!small) return false;
   const std::string& last = slot[N].code;
@@ -48,24 +50,21 @@ bool FixedSearch<N>::walk_places_key(StreamKey& key) {
     outer_part_generation = outer_letters_generation;
     outer_main_sizes = main_sizes;
     outer_last_size = last.size();
-    outer_part = KeyPart{};
-    outer_part_ok = add_slots(outer_part, 0, N);
-    if (outer_part_ok) {
-      // The sizes and the places of the main line, with the last slot's
-      // characters left out: those of the node are added below.
-      KeyPart whole = outer_part;
-      const std::size_t bit = whole.bit;
-      outer_part_ok = put_slot_size(whole, last.size()) && finish_key(whole, outer_key);
-      outer_part.count = whole.count;
-      outer_part.bit = bit;
-    }
+    // The key with the sizes and the main line's places but without the
+    // last slot's characters: those of the node are added below.
+    KeyPart part;
+    outer_part_ok = add_slots(part, 0, N);
+    outer_bit = part.bit;
+    outer_part_ok =
+        outer_part_ok && put_slot_size(part, last.size()) && finish_key(part, outer_key);
+    outer_count = part.count;
   }
   if (!outer_part_ok) return false;
   key = outer_key;
-  std::size_t bit = outer_part.bit;
+  std::size_t bit = outer_bit;
   const unsigned other = put_chars(key, bit, last);
   return (other & 4U) == 0 &&
-         outer_part.count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
+         outer_count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
 }
 
 // Adds the function's slots from .. to - 1 to a key; false when they do not
