@@ -276,6 +276,16 @@ struct alignas(64) FixedSearch {
   // may have (the odometer bumps it as it enters that slot's level).
   ForwardBounds<N> forward_bounds;
   std::uint64_t bound_outer = 0;
+  // skip_subtree's reading of the same slots (read_node_outer): valid while
+  // node_outer is bound_outer.  node_candidates: by whether the function's
+  // slots hold "s" (bit 1) and turns (bit 0).
+  void read_node_outer();
+  static constexpr std::uint64_t kNoArguments = ~std::uint64_t{0};
+  static constexpr std::uint64_t kCountless = ~std::uint64_t{0} - 1;
+  bool node_outer_read = false;
+  std::uint64_t node_outer = 0;
+  unsigned node_outer_moves = 0;
+  std::array<std::uint64_t, 4> node_candidates{};
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)

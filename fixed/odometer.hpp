@@ -182,21 +182,13 @@ bool FixedSearch<N>::skip_subtree() {
   if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
   if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
   const code_parts& jj = slot[kMain];
-  const std::uint64_t arguments = first_call_arguments();
-  if (arguments == 0) return true;  // the closing judgement lets nothing through
-  // The main line's slots as their levels will start them: the stream's key
-  // takes their sizes, and a walk that stopped early (a count) may have left
-  // fragments of another distribution in them (of commands only: the main
-  // line is enumerated without parameter letters).
-  for (int i = kMain; i < kSlots; ++i) {
-    if (slot[i].code.size() != static_cast<std::size_t>(slot[i].length)) getsss(slot[i]);
-  }
-  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
-  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
-  if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
-    return false;
-  }
-  const std::uint64_t candidates = arguments * prefixes;
+  if (!node_outer_read || node_outer != bound_outer) read_node_outer();
+  const code_parts& last = slot[N];
+  const unsigned moves =
+      node_outer_moves | (last.scount != 0 ? 2U : 0U) | (last.turncount != 0 ? 1U : 0U);
+  const std::uint64_t candidates = node_candidates[moves];
+  if (candidates == kNoArguments) return true;  // the closing judgement lets nothing through
+  if (candidates == kCountless) return false;
   // Most nodes that cannot clear show it by the lengths of their calls
   // alone (forward_bound.hpp), before their stream is looked for or built.
   // Not with three parameters: measured, their nodes' streams cost no more
@@ -251,6 +243,44 @@ bool FixedSearch<N>::skip_subtree() {
     ++subtrees_skipped;
   }
   return skipped(candidates);
+}
+
+// What skip_subtree reads of the slots other than the function's last one,
+// read once for every node of that slot's level below the same node of the
+// level above (bound_outer): whether they hold "s" and turns, and from that
+// and the node's own slot the candidates below a node (the first call's
+// arguments that the closing judgement lets through, times the prefixes).
+template <int N>
+void FixedSearch<N>::read_node_outer() {
+  node_outer_read = true;
+  node_outer = bound_outer;
+  node_outer_moves = 0;
+  for (int i = 0; i < N; ++i) {
+    if (slot[i].scount != 0) node_outer_moves |= 2U;
+    if (slot[i].turncount != 0) node_outer_moves |= 1U;
+  }
+  // The main line's slots as their levels will start them: the stream's key
+  // takes their sizes, and a walk that stopped early (a count) may have left
+  // fragments of another distribution in them (of commands only: the main
+  // line is enumerated without parameter letters).  The levels below leave
+  // them so.
+  for (int i = kMain; i < kSlots; ++i) {
+    if (slot[i].code.size() != static_cast<std::size_t>(slot[i].length)) getsss(slot[i]);
+  }
+  const code_parts& jj = slot[kMain];
+  const std::uint64_t prefixes = jj.fixed == 1 ? 1 : main_fragments(jj.length);
+  if (!arguments_known) count_arguments();
+  constexpr std::uint64_t kMost = std::uint64_t{1} << 62;
+  for (std::size_t k = 0; k < node_candidates.size(); ++k) {
+    const std::uint64_t arguments = arguments_count[k];
+    if (arguments == 0) {
+      node_candidates[k] = kNoArguments;
+    } else if (arguments >= kMost || prefixes >= kMost || prefixes > kMost / arguments) {
+      node_candidates[k] = kCountless;
+    } else {
+      node_candidates[k] = arguments * prefixes;
+    }
+  }
 }
 
 // The candidates below the node are counted as run, none of them clearing.
