@@ -286,6 +286,17 @@ struct alignas(64) FixedSearch {
   std::uint64_t node_outer = 0;
   unsigned node_outer_moves = 0;
   std::array<std::uint64_t, 4> node_candidates{};
+  // skip_subtree's forward commands at the places of the function's slots
+  // before the last one, in the stream `stream` filled as `serial`, while
+  // bound_outer is `outer`; `place` is the first place after them.
+  struct OuterGoes {
+    std::uint64_t outer = 0;
+    const void* stream = nullptr;
+    std::uint64_t serial = 0;
+    long long goes = 0;
+    std::size_t place = 1;
+  };
+  OuterGoes outer_goes;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)

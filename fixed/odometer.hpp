@@ -214,17 +214,26 @@ bool FixedSearch<N>::skip_subtree() {
     stream_generation = letters_generation;
   }
   if (!st->stream_full) return false;
-  long long goes = jj.fixed == 1 ? jj.scount : jj.length;
-  std::size_t place = 1;
-  for (int i = 0; i <= N; ++i) {
-    for (const char ch : slot[i].code) {
+  // Forward commands at the places of the function's slots: those of the
+  // slots before the last one are summed once per stream and node of the
+  // level above.
+  const auto add_places = [&](const std::string& code, long long& goes, std::size_t& place) {
+    for (const char ch : code) {
       // Without a branch per character (a letter reads at most the count
       // past the last place, times 0).
       const std::uint8_t op = interpreter_detail::code_of(ch);
       goes += st->occurs[std::min(place, st->place_count + 1)] * (op == kGo ? 1 : 0);
       place += op != 0 ? 1 : 0;
     }
+  };
+  if (outer_goes.outer != bound_outer || outer_goes.stream != st ||
+      outer_goes.serial != st->serial) {
+    outer_goes = {bound_outer, st, st->serial, 0, 1};
+    for (int i = 0; i < N; ++i) add_places(slot[i].code, outer_goes.goes, outer_goes.place);
   }
+  long long goes = (jj.fixed == 1 ? jj.scount : jj.length) + outer_goes.goes;
+  std::size_t place = outer_goes.place;
+  add_places(slot[N].code, goes, place);
   const std::size_t main_from = place;
   for (; place <= st->place_count; ++place) goes += st->occurs[place];
   if (goes >= robot.moves_to_clear()) {
