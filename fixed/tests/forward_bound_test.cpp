@@ -73,8 +73,8 @@ Tally check_bound(std::uint32_t seed, bool all_forward) {
     r.msteps = msteps;
     literal_run<N>(r, code, 4 * 300);
     const long long bound = bounds.of(slot, msteps);
-    // Once more: the remembered bound is the same; and the one kept bounds
-    // found for other slots give what fresh bounds give.
+    // Once more: the remembered bound is the same; and nothing kept from
+    // the slots of earlier trials leaks into it (a fresh object agrees).
     EXPECT_EQ(bounds.of(slot, msteps), bound);
     EXPECT_EQ(ForwardBounds<N>().of(slot, msteps), bound);
     ++t.trials;
