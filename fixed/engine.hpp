@@ -277,13 +277,12 @@ struct alignas(64) FixedSearch {
   ForwardBounds<N> forward_bounds;
   std::uint64_t bound_outer = 0;
   // skip_subtree's reading of the same slots (read_node_outer): valid while
-  // node_outer is bound_outer.  node_candidates: by whether the function's
-  // slots hold "s" (bit 1) and turns (bit 0).
+  // node_outer is bound_outer (which starts at 0 and only grows).  node_candidates: by whether the
+  // function's slots hold "s" (bit 1) and turns (bit 0).
   void read_node_outer();
   static constexpr std::uint64_t kNoArguments = ~std::uint64_t{0};
   static constexpr std::uint64_t kCountless = ~std::uint64_t{0} - 1;
-  bool node_outer_read = false;
-  std::uint64_t node_outer = 0;
+  std::uint64_t node_outer = ~std::uint64_t{0};
   unsigned node_outer_moves = 0;
   std::array<std::uint64_t, 4> node_candidates{};
   // skip_subtree's forward commands at the places of the function's slots

@@ -182,7 +182,7 @@ bool FixedSearch<N>::skip_subtree() {
   if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
   if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
   const code_parts& jj = slot[kMain];
-  if (!node_outer_read || node_outer != bound_outer) read_node_outer();
+  if (node_outer != bound_outer) read_node_outer();
   const code_parts& last = slot[N];
   const unsigned moves =
       node_outer_moves | (last.scount != 0 ? 2U : 0U) | (last.turncount != 0 ? 1U : 0U);
@@ -261,7 +261,6 @@ bool FixedSearch<N>::skip_subtree() {
 // arguments that the closing judgement lets through, times the prefixes).
 template <int N>
 void FixedSearch<N>::read_node_outer() {
-  node_outer_read = true;
   node_outer = bound_outer;
   node_outer_moves = 0;
   for (int i = 0; i < N; ++i) {
