@@ -125,6 +125,7 @@ struct alignas(64) FixedSearch {
   // At a node of the last function slot's level: true, with every candidate
   // below it counted as run, when none of them can clear.
   bool skip_subtree();
+  [[gnu::noinline]] bool skip_by_stream(std::uint64_t candidates);
   bool skipped(std::uint64_t candidates);
 
   // Parallel search (parallel.hpp): one distribution as an ordered pass.
@@ -280,11 +281,40 @@ struct alignas(64) FixedSearch {
   // node_outer is bound_outer (which starts at 0 and only grows).  node_candidates: by whether the
   // function's slots hold "s" (bit 1) and turns (bit 0).
   void read_node_outer();
+  // The candidates below the current node of the function's last slot
+  // (kNoArguments or kCountless as they stand).
+  std::uint64_t candidates_below() {
+    if (node_outer != bound_outer) read_node_outer();
+    const code_parts& last = slot[N];
+    const unsigned moves =
+        node_outer_moves | (last.scount != 0 ? 2U : 0U) | (last.turncount != 0 ? 1U : 0U);
+    return node_candidates[moves];
+  }
+  // The forward bound shows that no candidate below the node can clear.
+  bool bound_rules_out() {
+    const long long bound = forward_bounds.of(slot, robot.msteps, bound_outer);
+    return bound >= 0 && bound < robot.moves_to_clear();
+  }
   static constexpr std::uint64_t kNoArguments = ~std::uint64_t{0};
   static constexpr std::uint64_t kCountless = ~std::uint64_t{0} - 1;
   std::uint64_t node_outer = ~std::uint64_t{0};
   unsigned node_outer_moves = 0;
   std::array<std::uint64_t, 4> node_candidates{};
+  // Nodes of the function's last slot told apart by that slot's counts
+  // alone, below the same node of the level above (node_verdict): with one
+  // or two parameters the judgement, the candidates below and the forward
+  // bound read nothing else of it.
+  enum class Verdict : std::uint8_t { Rejected, Nothing, Skipped, Walked };
+  struct NodeVerdict {
+    std::uint64_t outer = ~std::uint64_t{0};  // bound_outer when it was found
+    std::uint64_t packed = 0;                 // the slot's counts
+    std::uint64_t candidates = 0;             // counted as run, when Skipped
+    Verdict verdict = Verdict::Walked;
+  };
+  static constexpr int kVerdictsLog2 = 6;
+  std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
+  bool quick_nodes() const;
+  const NodeVerdict& node_verdict();
   // skip_subtree's forward commands at the places of the function's slots
   // before the last one, in the stream `stream` filled as `serial`, while
   // bound_outer is `outer`; `place` is the first place after them.

@@ -225,6 +225,17 @@ class ForwardBounds {
     return found < 0 ? -1 : outer_prefix_go_ + found;
   }
 
+  // A slot's counts, as the bound reads them: six bits each (the letters
+  // of the program only: the others count nothing).
+  static std::uint64_t pack(const code_parts& p) {
+    std::uint64_t w = static_cast<std::uint64_t>(p.scount) |
+                      static_cast<std::uint64_t>(p.turncount) << 6 |
+                      static_cast<std::uint64_t>(p.xcount) << 12;
+    if constexpr (N >= 2) w |= static_cast<std::uint64_t>(p.ycount) << 18;
+    if constexpr (N >= 3) w |= static_cast<std::uint64_t>(p.zcount) << 24;
+    return w;
+  }
+
  private:
   // What the bound reads of the slots other than [N + 1]: the commands
   // left after the main-line prefix and its forward commands, the first
@@ -298,16 +309,6 @@ class ForwardBounds {
     c.main_len = main_len_;
     c.main_go = main_go_;
     return forward_calls<N>(c, outer_left_);
-  }
-
-  // (The letters of the program only: the others count nothing.)
-  static std::uint64_t pack(const code_parts& p) {
-    std::uint64_t w = static_cast<std::uint64_t>(p.scount) |
-                      static_cast<std::uint64_t>(p.turncount) << 6 |
-                      static_cast<std::uint64_t>(p.xcount) << 12;
-    if constexpr (N >= 2) w |= static_cast<std::uint64_t>(p.ycount) << 18;
-    if constexpr (N >= 3) w |= static_cast<std::uint64_t>(p.zcount) << 24;
-    return w;
   }
 
   static constexpr std::size_t kWords = (N + 2) / 2 + 1;

@@ -63,6 +63,8 @@ void FixedSearch<N>::level() {
     code_parts& p = slot[odometer_detail::level_slot<N>(K)];
     getsss(p);
     if constexpr (K == N) ++bound_outer;
+    bool quick = false;
+    if constexpr (K == N && N < 3) quick = quick_nodes();
     bool stepped = false;
     do {
       // The function's slots decide the stream of places.
@@ -76,6 +78,38 @@ void FixedSearch<N>::level() {
           if constexpr (K < N) ++outer_letters_generation;
         }
         stepped = true;
+      }
+      // Below the node: its candidates, each subtree that ran them all
+      // without a clear remembered (run_prints.hpp).
+      const auto walk_below = [&] {
+        level<K + 1>();
+        if (subtree_pending && !stop_walk) {
+          subtrees->add(subtree_print);
+          added_to(*subtrees, subtree_adds);
+        }
+        // (A resumption's candidate may have been loaded below.)
+        if constexpr (K == N && N < 3) quick = quick_nodes();
+      };
+      if constexpr (K == N && N < 3) {
+        if (quick) {
+          const NodeVerdict& v = node_verdict();
+          switch (v.verdict) {
+            case Verdict::Rejected:
+            case Verdict::Nothing:
+              continue;
+            case Verdict::Skipped:
+              ++bounded_skips;
+              skipped(v.candidates);
+              break;
+            case Verdict::Walked:
+              // As skip_subtree goes on past the bound.
+              subtree_pending = false;
+              if (v.candidates == kCountless || !skip_by_stream(v.candidates)) walk_below();
+              break;
+          }
+          if (stop_walk) return;
+          continue;
+        }
       }
       if (judge<K>() != -1) {
         if (K == N && walk == Walk::Count && cut == kSlots - 2) {
@@ -93,14 +127,7 @@ void FixedSearch<N>::level() {
         } else if (K != cut || enter_node()) {
           // A node of the level that makes the units of a parallel pass.
           if constexpr (K == N) {
-            if (!skip_subtree()) {
-              level<K + 1>();
-              // Every candidate below ran, or was counted, without a clear.
-              if (subtree_pending && !stop_walk) {
-                subtrees->add(subtree_print);
-                added_to(*subtrees, subtree_adds);
-              }
-            }
+            if (!skip_subtree()) walk_below();
           } else {
             level<K + 1>();
           }
@@ -181,12 +208,7 @@ bool FixedSearch<N>::skip_subtree() {
   subtree_pending = false;
   if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
   if (walk == Walk::Worker && cut > N && cut < kSlots) return false;
-  const code_parts& jj = slot[kMain];
-  if (node_outer != bound_outer) read_node_outer();
-  const code_parts& last = slot[N];
-  const unsigned moves =
-      node_outer_moves | (last.scount != 0 ? 2U : 0U) | (last.turncount != 0 ? 1U : 0U);
-  const std::uint64_t candidates = node_candidates[moves];
+  const std::uint64_t candidates = candidates_below();
   if (candidates == kNoArguments) return true;  // the closing judgement lets nothing through
   if (candidates == kCountless) return false;
   // Most nodes that cannot clear show it by the lengths of their calls
@@ -197,13 +219,21 @@ bool FixedSearch<N>::skip_subtree() {
     const bool stream_now = places_generation == letters_generation &&
                             stream_generation == letters_generation && loaded >= 0 && !stream_stale;
     if (!stream_now) {
-      const long long bound = forward_bounds.of(slot, robot.msteps, bound_outer);
-      if (bound >= 0 && bound < robot.moves_to_clear()) {
+      if (bound_rules_out()) {
         ++bounded_skips;
         return skipped(candidates);
       }
     }
   }
+  return skip_by_stream(candidates);
+}
+
+// The rest of skip_subtree: the node's stream of places, looked for or
+// built, tells the forward commands of its candidates and, when they may
+// clear, the print of the subtree.
+template <int N>
+bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
+  const code_parts& jj = slot[kMain];
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
     places_now = walk_places_key(places_now_key);
@@ -252,6 +282,45 @@ bool FixedSearch<N>::skip_subtree() {
     ++subtrees_skipped;
   }
   return skipped(candidates);
+}
+
+// Whether the nodes of the function's last slot may be settled by their
+// counts (node_verdict): in a walk that skips subtrees at that level
+// (skip_subtree), with counts that the bound's key holds.
+template <int N>
+bool FixedSearch<N>::quick_nodes() const {
+  if (literal || lim.restart == 1 || on_candidate) return false;
+  if (walk != Walk::Serial && !(walk == Walk::Worker && cut < N)) return false;
+  return slot[N].length >= 0 && slot[N].length < 64;
+}
+
+// The node's verdict, kept by its slot's counts while the slots before it
+// stay (bound_outer): rejected by the judgement; let through with nothing
+// below (skip_subtree's closing judgement); skipped by the forward bound, its
+// candidates counted as run; or to be walked the common way (its stream
+// looked at).  Every verdict is the one that way would come to: the
+// judgement of this level, the candidates below and the bound read of this
+// slot only its length and counts (a fragment of one "X" or "Y" is one of
+// length 1 and that count), and a fixed fragment is the level's only one.
+template <int N>
+const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict() {
+  const code_parts& last = slot[N];
+  const std::uint64_t packed = ForwardBounds<N>::pack(last);
+  NodeVerdict& v = verdicts[(packed * 0x9E3779B97F4A7C15ULL) >> (64 - kVerdictsLog2)];
+  if (v.outer == bound_outer && v.packed == packed) return v;
+  v = {bound_outer, packed, kCountless, Verdict::Walked};
+  if (judge<N>() == -1) {
+    v.verdict = Verdict::Rejected;
+    return v;
+  }
+  const std::uint64_t candidates = candidates_below();
+  if (candidates == kNoArguments) {
+    v.verdict = Verdict::Nothing;
+  } else if (candidates != kCountless) {
+    v.candidates = candidates;
+    if (bound_rules_out()) v.verdict = Verdict::Skipped;
+  }
+  return v;
 }
 
 // What skip_subtree reads of the slots other than the function's last one,
