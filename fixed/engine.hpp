@@ -92,6 +92,7 @@ struct alignas(64) FixedSearch {
   // the earlier ones holds.
   void slots_replaced() {
     ++bound_outer;
+    ++verdict_walk;
     ++slots_generation;
     ++letters_generation;
     ++outer_letters_generation;
@@ -300,21 +301,31 @@ struct alignas(64) FixedSearch {
   std::uint64_t node_outer = ~std::uint64_t{0};
   unsigned node_outer_moves = 0;
   std::array<std::uint64_t, 4> node_candidates{};
-  // Nodes of the function's last slot told apart by that slot's counts
-  // alone, below the same node of the level above (node_verdict): with one
-  // or two parameters the judgement, the candidates below and the forward
-  // bound read nothing else of it.
+  // Nodes of the function's last slot told apart by the counts of the
+  // function's slots alone, within a walk (node_verdict): with one or two
+  // parameters the judgement, the candidates below and the forward bound
+  // read nothing else of those slots (the lengths and the main line's slots
+  // stay those of the walk).
   enum class Verdict : std::uint8_t { Rejected, Nothing, Skipped, Walked };
   struct NodeVerdict {
-    std::uint64_t outer = ~std::uint64_t{0};  // bound_outer when it was found
-    std::uint64_t packed = 0;                 // the slot's counts
-    std::uint64_t candidates = 0;             // counted as run, when Skipped
+    std::uint64_t walk = ~std::uint64_t{0};  // verdict_walk when it was found
+    std::uint64_t outer = 0;                 // the counts of the slots before
+    std::uint64_t packed = 0;                // the slot's counts
+    std::uint64_t candidates = 0;            // counted as run, when Skipped
     Verdict verdict = Verdict::Walked;
   };
-  static constexpr int kVerdictsLog2 = 6;
+  static constexpr int kVerdictsLog2 = 10;
+  // Bumped as a walk starts and when the slots are replaced.
+  std::uint64_t verdict_walk = 0;
+  // The counts of the slots before the last function slot, read under
+  // bound_outer verdict_stamp.
+  std::uint64_t verdict_stamp = ~std::uint64_t{0};
+  std::uint64_t verdict_outer = 0;
+  std::uint64_t verdict_outer_hash = 0;
   std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
   bool quick_nodes() const;
-  const NodeVerdict& node_verdict();
+  [[gnu::always_inline]] const NodeVerdict& node_verdict();
+  [[gnu::noinline]] const NodeVerdict& find_verdict(NodeVerdict& v, std::uint64_t packed);
   // skip_subtree's forward commands at the places of the function's slots
   // before the last one, in the stream `stream` filled as `serial`, while
   // bound_outer is `outer`; `place` is the first place after them.

@@ -56,7 +56,10 @@ template <int N>
 template <int K>
 void FixedSearch<N>::level() {
   // A walk: the main line's lengths are those of its distribution.
-  if constexpr (K == 0) arguments_known = false;
+  if constexpr (K == 0) {
+    arguments_known = false;
+    ++verdict_walk;
+  }
   if constexpr (K == kSlots - 1) {
     innermost();
   } else {
@@ -104,6 +107,9 @@ void FixedSearch<N>::level() {
             case Verdict::Walked:
               // As skip_subtree goes on past the bound.
               subtree_pending = false;
+              // (Kept from another node of the walk: the main line's slots
+              // set up for this one.)
+              if (node_outer != bound_outer) read_node_outer();
               if (v.candidates == kCountless || !skip_by_stream(v.candidates)) walk_below();
               break;
           }
@@ -294,21 +300,35 @@ bool FixedSearch<N>::quick_nodes() const {
   return slot[N].length >= 0 && slot[N].length < 64;
 }
 
-// The node's verdict, kept by its slot's counts while the slots before it
-// stay (bound_outer): rejected by the judgement; let through with nothing
-// below (skip_subtree's closing judgement); skipped by the forward bound, its
+// The node's verdict, kept within the walk by the counts of the function's
+// slots: rejected by the judgement; let through with nothing below
+// (skip_subtree's closing judgement); skipped by the forward bound, its
 // candidates counted as run; or to be walked the common way (its stream
 // looked at).  Every verdict is the one that way would come to: the
-// judgement of this level, the candidates below and the bound read of this
-// slot only its length and counts (a fragment of one "X" or "Y" is one of
-// length 1 and that count), and a fixed fragment is the level's only one.
+// judgement of this level, the candidates below and the bound read of the
+// function's slots only their lengths (the walk's) and counts (a fragment
+// of one "X" or "Y" is one of length 1 and that count), and a fixed
+// fragment is its level's only one in the walk.
 template <int N>
-const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict() {
-  const code_parts& last = slot[N];
-  const std::uint64_t packed = ForwardBounds<N>::pack(last);
-  NodeVerdict& v = verdicts[(packed * 0x9E3779B97F4A7C15ULL) >> (64 - kVerdictsLog2)];
-  if (v.outer == bound_outer && v.packed == packed) return v;
-  v = {bound_outer, packed, kCountless, Verdict::Walked};
+inline const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict() {
+  if (verdict_stamp != bound_outer) {
+    verdict_stamp = bound_outer;
+    verdict_outer = 0;
+    for (int i = 0; i < N; ++i) verdict_outer |= ForwardBounds<N>::pack(slot[i]) << (32 * i);
+    verdict_outer_hash = verdict_outer * 0x9E3779B97F4A7C15ULL;
+  }
+  const std::uint64_t packed = ForwardBounds<N>::pack(slot[N]);
+  const std::uint64_t h = (verdict_outer_hash ^ packed) * 0xC2B2AE3D27D4EB4FULL;
+  NodeVerdict& v = verdicts[h >> (64 - kVerdictsLog2)];
+  if (v.walk == verdict_walk && v.outer == verdict_outer && v.packed == packed) return v;
+  return find_verdict(v, packed);
+}
+
+// The verdict of a node not met before in the walk, kept in `v`.
+template <int N>
+const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::find_verdict(NodeVerdict& v,
+                                                                         std::uint64_t packed) {
+  v = {verdict_walk, verdict_outer, packed, kCountless, Verdict::Walked};
   if (judge<N>() == -1) {
     v.verdict = Verdict::Rejected;
     return v;
