@@ -92,7 +92,7 @@ struct alignas(64) FixedSearch {
   // the earlier ones holds.
   void slots_replaced() {
     ++bound_outer;
-    ++verdict_walk;
+    ++walk_serial;
     ++slots_generation;
     ++letters_generation;
     ++outer_letters_generation;
@@ -279,8 +279,9 @@ struct alignas(64) FixedSearch {
   ForwardBounds<N> forward_bounds;
   std::uint64_t bound_outer = 0;
   // skip_subtree's reading of the same slots (read_node_outer): valid while
-  // node_outer is bound_outer (which starts at 0 and only grows).  node_candidates: by whether the
-  // function's slots hold "s" (bit 1) and turns (bit 0).
+  // node_outer is bound_outer (which starts at 0 and only grows), and
+  // node_candidates while node_walk is walk_serial.  node_candidates: by
+  // whether the function's slots hold "s" (bit 1) and turns (bit 0).
   void read_node_outer();
   // The candidates below the current node of the function's last slot
   // (kNoArguments or kCountless as they stand).
@@ -308,15 +309,17 @@ struct alignas(64) FixedSearch {
   // stay those of the walk).
   enum class Verdict : std::uint8_t { Rejected, Nothing, Skipped, Walked };
   struct NodeVerdict {
-    std::uint64_t walk = ~std::uint64_t{0};  // verdict_walk when it was found
+    std::uint64_t walk = ~std::uint64_t{0};  // walk_serial when it was found
     std::uint64_t outer = 0;                 // the counts of the slots before
     std::uint64_t packed = 0;                // the slot's counts
     std::uint64_t candidates = 0;            // counted as run, when Skipped
     Verdict verdict = Verdict::Walked;
   };
   static constexpr int kVerdictsLog2 = 10;
-  // Bumped as a walk starts and when the slots are replaced.
-  std::uint64_t verdict_walk = 0;
+  // Bumped as a walk starts and when the slots are replaced: what only the
+  // lengths and the main line's slots decide stays while it does.
+  std::uint64_t walk_serial = 0;
+  std::uint64_t node_walk = ~std::uint64_t{0};  // walk_serial of node_candidates
   // The counts of the slots before the last function slot, read under
   // bound_outer verdict_stamp.
   std::uint64_t verdict_stamp = ~std::uint64_t{0};

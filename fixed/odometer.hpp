@@ -58,7 +58,7 @@ void FixedSearch<N>::level() {
   // A walk: the main line's lengths are those of its distribution.
   if constexpr (K == 0) {
     arguments_known = false;
-    ++verdict_walk;
+    ++walk_serial;
   }
   if constexpr (K == kSlots - 1) {
     innermost();
@@ -320,7 +320,7 @@ inline const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict(
   const std::uint64_t packed = ForwardBounds<N>::pack(slot[N]);
   const std::uint64_t h = (verdict_outer_hash ^ packed) * 0xC2B2AE3D27D4EB4FULL;
   NodeVerdict& v = verdicts[h >> (64 - kVerdictsLog2)];
-  if (v.walk == verdict_walk && v.outer == verdict_outer && v.packed == packed) return v;
+  if (v.walk == walk_serial && v.outer == verdict_outer && v.packed == packed) return v;
   return find_verdict(v, packed);
 }
 
@@ -328,7 +328,7 @@ inline const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict(
 template <int N>
 const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::find_verdict(NodeVerdict& v,
                                                                          std::uint64_t packed) {
-  v = {verdict_walk, verdict_outer, packed, kCountless, Verdict::Walked};
+  v = {walk_serial, verdict_outer, packed, kCountless, Verdict::Walked};
   if (judge<N>() == -1) {
     v.verdict = Verdict::Rejected;
     return v;
@@ -345,9 +345,10 @@ const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::find_verdict(NodeVer
 
 // What skip_subtree reads of the slots other than the function's last one,
 // read once for every node of that slot's level below the same node of the
-// level above (bound_outer): whether they hold "s" and turns, and from that
-// and the node's own slot the candidates below a node (the first call's
-// arguments that the closing judgement lets through, times the prefixes).
+// level above (bound_outer): whether they hold "s" and turns; and once a
+// walk, the candidates below a node by whether the function's slots hold
+// them (the first call's arguments that the closing judgement lets
+// through, times the prefixes).
 template <int N>
 void FixedSearch<N>::read_node_outer() {
   node_outer = bound_outer;
@@ -356,11 +357,13 @@ void FixedSearch<N>::read_node_outer() {
     if (slot[i].scount != 0) node_outer_moves |= 2U;
     if (slot[i].turncount != 0) node_outer_moves |= 1U;
   }
+  if (node_walk == walk_serial) return;
+  node_walk = walk_serial;
   // The main line's slots as their levels will start them: the stream's key
   // takes their sizes, and a walk that stopped early (a count) may have left
   // fragments of another distribution in them (of commands only: the main
   // line is enumerated without parameter letters).  The levels below leave
-  // them so.
+  // them so for the rest of the walk.
   for (int i = kMain; i < kSlots; ++i) {
     if (slot[i].code.size() != static_cast<std::size_t>(slot[i].length)) getsss(slot[i]);
   }
