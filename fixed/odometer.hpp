@@ -106,10 +106,9 @@ void FixedSearch<N>::level() {
               break;
             case Verdict::Walked:
               // As skip_subtree goes on past the bound.
+              // (The verdict was found in this walk, which set up the main
+              // line's slots then: read_node_outer.)
               subtree_pending = false;
-              // (Kept from another node of the walk: the main line's slots
-              // set up for this one.)
-              if (node_outer != bound_outer) read_node_outer();
               if (v.candidates == kCountless || !skip_by_stream(v.candidates)) walk_below();
               break;
           }
@@ -292,12 +291,15 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
 
 // Whether the nodes of the function's last slot may be settled by their
 // counts (node_verdict): in a walk that skips subtrees at that level
-// (skip_subtree), with counts that the bound's key holds.
+// (skip_subtree), with counts that the bound's key holds (six bits each).
 template <int N>
 bool FixedSearch<N>::quick_nodes() const {
   if (literal || lim.restart == 1 || on_candidate) return false;
   if (walk != Walk::Serial && !(walk == Walk::Worker && cut < N)) return false;
-  return slot[N].length >= 0 && slot[N].length < 64;
+  for (int i = 0; i <= N; ++i) {
+    if (slot[i].length < 0 || slot[i].length >= 64) return false;
+  }
+  return true;
 }
 
 // The node's verdict, kept within the walk by the counts of the function's
