@@ -193,8 +193,16 @@ class ForwardBounds {
         outer_left_ >= 65536) {
       found = calls(slot);
     } else {
+      // Below the same outer slots only [N + 1]'s counts tell nodes apart:
+      // most nodes find their bound by those alone.
+      const std::uint64_t packed = pack(last);
+      Recent& r = recent_[(packed * 0x9E3779B97F4A7C15ULL) >> (64 - kRecentLog2)];
+      if (r.read == reads_ && r.packed == packed) {
+        found = r.found;
+        return found < 0 ? -1 : outer_prefix_go_ + found;
+      }
       Key key = outer_key_;
-      key[N / 2] |= pack(last) << (N % 2 * 32);
+      key[N / 2] |= packed << (N % 2 * 32);
       std::uint64_t h = 0;
       for (const std::uint64_t x : key) h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
       if (table_ == nullptr) {
@@ -212,6 +220,7 @@ class ForwardBounds {
         e.calls = calls(slot);
       }
       found = e.calls;
+      r = {reads_, packed, found};
     }
     return found < 0 ? -1 : outer_prefix_go_ + found;
   }
@@ -236,6 +245,7 @@ class ForwardBounds {
   void read_outer(const Slots& slot, int msteps, std::uint64_t outer) {
     outer_ok_ = true;
     outer_ = outer;
+    ++reads_;
     outer_found_ = kRead;
     const code_parts& jj = slot[N + 1];
     const bool fixed_prefix = jj.fixed == 1;
@@ -313,6 +323,16 @@ class ForwardBounds {
     void operator()(Entry* e) const { std::free(e); }
   };
   std::unique_ptr<Entry[], Free> table_;
+  // The last bounds found, by the reading of the outer slots they were
+  // found with (reads_ counts them) and [N + 1]'s counts.
+  static constexpr int kRecentLog2 = 6;
+  std::uint64_t reads_ = 0;
+  struct Recent {
+    std::uint64_t read = ~std::uint64_t{0};
+    std::uint64_t packed = 0;
+    long long found = 0;
+  };
+  std::array<Recent, std::size_t{1} << kRecentLog2> recent_{};
   bool outer_ok_ = false;
   std::uint64_t outer_ = 0;
   long long outer_found_ = kRead;
