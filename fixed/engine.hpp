@@ -303,10 +303,9 @@ struct alignas(64) FixedSearch {
   unsigned node_outer_moves = 0;
   std::array<std::uint64_t, 4> node_candidates{};
   // Nodes of the function's last slot told apart by the counts of the
-  // function's slots alone, within a walk (node_verdict): with one or two
-  // parameters the judgement, the candidates below and the forward bound
-  // read nothing else of those slots (the lengths and the main line's slots
-  // stay those of the walk).
+  // function's slots alone, within a walk (node_verdict): the judgement,
+  // the candidates below and the forward bound read nothing else of those
+  // slots (the lengths and the main line's slots stay those of the walk).
   enum class Verdict : std::uint8_t { Rejected, Nothing, Skipped, Walked };
   struct NodeVerdict {
     std::uint64_t walk = ~std::uint64_t{0};  // walk_serial when it was found
@@ -325,6 +324,7 @@ struct alignas(64) FixedSearch {
   std::uint64_t verdict_stamp = ~std::uint64_t{0};
   std::uint64_t verdict_outer = 0;
   std::uint64_t verdict_outer_hash = 0;
+  std::uint64_t verdict_high = 0;  // with three parameters: [3]'s counts, above [4]'s
   std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
   bool quick_nodes() const;
   [[gnu::always_inline]] const NodeVerdict& node_verdict();

@@ -67,7 +67,7 @@ void FixedSearch<N>::level() {
     getsss(p);
     if constexpr (K == N) ++bound_outer;
     bool quick = false;
-    if constexpr (K == N && N < 3) quick = quick_nodes();
+    if constexpr (K == N) quick = quick_nodes();
     bool stepped = false;
     do {
       // The function's slots decide the stream of places.
@@ -91,9 +91,9 @@ void FixedSearch<N>::level() {
           added_to(*subtrees, subtree_adds);
         }
         // (A resumption's candidate may have been loaded below.)
-        if constexpr (K == N && N < 3) quick = quick_nodes();
+        if constexpr (K == N) quick = quick_nodes();
       };
-      if constexpr (K == N && N < 3) {
+      if constexpr (K == N) {
         if (quick) {
           const NodeVerdict& v = node_verdict();
           switch (v.verdict) {
@@ -218,17 +218,11 @@ bool FixedSearch<N>::skip_subtree() {
   if (candidates == kCountless) return false;
   // Most nodes that cannot clear show it by the lengths of their calls
   // alone (forward_bound.hpp), before their stream is looked for or built.
-  // Not with three parameters: measured, their nodes' streams cost no more
-  // than the bound (most of them are kept in the stream cache).
-  if constexpr (N < 3) {
-    const bool stream_now = places_generation == letters_generation &&
-                            stream_generation == letters_generation && loaded >= 0 && !stream_stale;
-    if (!stream_now) {
-      if (bound_rules_out()) {
-        ++bounded_skips;
-        return skipped(candidates);
-      }
-    }
+  const bool stream_now = places_generation == letters_generation &&
+                          stream_generation == letters_generation && loaded >= 0 && !stream_stale;
+  if (!stream_now && bound_rules_out()) {
+    ++bounded_skips;
+    return skipped(candidates);
   }
   return skip_by_stream(candidates);
 }
@@ -316,10 +310,13 @@ inline const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict(
   if (verdict_stamp != bound_outer) {
     verdict_stamp = bound_outer;
     verdict_outer = 0;
-    for (int i = 0; i < N; ++i) verdict_outer |= ForwardBounds<N>::pack(slot[i]) << (32 * i);
+    for (int i = 0; i < std::min(N, 2); ++i)
+      verdict_outer |= ForwardBounds<N>::pack(slot[i]) << (32 * i);
+    // A third slot's counts share the word of the last slot's.
+    verdict_high = N == 3 ? ForwardBounds<N>::pack(slot[N - 1]) << 32 : 0;
     verdict_outer_hash = verdict_outer * 0x9E3779B97F4A7C15ULL;
   }
-  const std::uint64_t packed = ForwardBounds<N>::pack(slot[N]);
+  const std::uint64_t packed = ForwardBounds<N>::pack(slot[N]) | verdict_high;
   const std::uint64_t h = (verdict_outer_hash ^ packed) * 0xC2B2AE3D27D4EB4FULL;
   NodeVerdict& v = verdicts[h >> (64 - kVerdictsLog2)];
   if (v.walk == walk_serial && v.outer == verdict_outer && v.packed == packed) return v;
