@@ -314,7 +314,7 @@ struct alignas(64) FixedSearch {
     std::uint64_t candidates = 0;            // counted as run, when Skipped
     Verdict verdict = Verdict::Walked;
   };
-  static constexpr int kVerdictsLog2 = 10;
+  static constexpr int kVerdictsLog2 = 12;
   // Bumped as a walk starts and when the slots are replaced: what only the
   // lengths and the main line's slots decide stays while it does.
   std::uint64_t walk_serial = 0;
