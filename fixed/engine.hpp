@@ -310,7 +310,7 @@ struct alignas(64) FixedSearch {
   struct NodeVerdict {
     std::uint64_t walk = ~std::uint64_t{0};  // walk_serial when it was found
     std::uint64_t outer = 0;                 // the counts of the slots before
-    std::uint64_t packed = 0;                // the slot's counts
+    std::uint64_t packed = 0;                // the slot's counts (and verdict_high)
     std::uint64_t candidates = 0;            // counted as run, when Skipped
     Verdict verdict = Verdict::Walked;
   };
