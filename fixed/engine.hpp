@@ -412,8 +412,8 @@ struct alignas(64) FixedSearch {
   // the stream then depends only on where the slots hold parameter letters
   // and on the lengths.  `fn` and `main_args` are the slots as the stream
   // reads them (places, or the characters themselves) while it is extended
-  // call by call; one built whole at once reads build_fn and
-  // build_main_args instead.
+  // call by call; one built whole at once numbers the places as it cuts
+  // the slots themselves (build_full_stream).
   //
   // A stream of places built to its end (stream_full) also counts how often
   // each place occurs among the commands a run can execute (the last one of
@@ -571,8 +571,8 @@ struct alignas(64) FixedSearch {
     int count = 0;
     unsigned letters = 0;  // bit p: the slot names parameter p
   };
-  static void cut_pieces(const std::string& code, std::size_t n, char* text, std::size_t& used,
-                         Pieces& out);
+  static void cut_pieces(const std::string& code, std::size_t n, std::size_t& next, char* text,
+                         std::size_t& used, Pieces& out);
   Pieces cut_body;                 // the body's pieces while building
   std::array<Pieces, N> cut_args;  // and the argument slots'
 
@@ -580,8 +580,6 @@ struct alignas(64) FixedSearch {
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building
   // The slots as a stream built whole reads them (see start_stream).
-  std::array<std::string, N + 1> build_fn;
-  std::array<std::string, N> build_main_args;
 
   // A stream of places built to its end as the workers of a pass share it
   // (shared_streams.hpp): this header, then its bytes.

@@ -31,32 +31,39 @@ inline void copy_bytes(char* to, const char* from, std::size_t n) {
 }  // namespace full_stream_detail
 
 // Cuts a slot into pieces: runs of commands (places) and parameter letters;
-// any other character is skipped, as the interpreter skips it.  The slot's
-// first n characters are copied to `text` at `used` (which the caller has
-// made room for, with kSlack bytes to spare after them), where the pieces
-// of places point; `used` moves past them and the spare bytes.
+// any other character is skipped, as the interpreter skips it.  Each
+// command of the slot takes the next place, counted from `next` (which
+// moves past them all, also past the first n characters).  The places of
+// the first n characters are written to `text` at `used` (which the caller
+// has made room for, with kSlack bytes to spare after them), where the
+// pieces of places point; `used` moves past them and the spare bytes.
 template <int N>
-void FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n, char* text,
-                                std::size_t& used, Pieces& out) {
+void FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n, std::size_t& next,
+                                char* text, std::size_t& used, Pieces& out) {
   const std::size_t base = used;
-  std::memcpy(text + base, code.data(), n);
   used += n + full_stream_detail::kSlack;
   out.count = 0;
   out.letters = 0;
+  std::size_t run_end = 0;  // where the last piece of places ends, 0: none
   for (std::size_t i = 0; i < n; ++i) {
     const char ch = code[i];
-    if (interpreter_detail::is_literal(ch)) {
-      std::size_t end = i + 1;
-      while (end < n && interpreter_detail::is_literal(code[end])) ++end;
-      out.piece[out.count++] = {-1, static_cast<std::uint16_t>(base + i),
-                                static_cast<std::uint16_t>(end - i)};
-      i = end - 1;
+    if (interpreter_detail::is_command(ch)) {
+      text[base + i] = static_cast<char>(next++);
+      if (run_end == base + i && run_end != 0) {
+        ++out.piece[out.count - 1].len;
+      } else {
+        out.piece[out.count++] = {-1, static_cast<std::uint16_t>(base + i), 1};
+      }
+      run_end = base + i + 1;
       continue;
     }
     const int p = ch - 'X';
     if (p < 0 || p >= N) continue;
     out.piece[out.count++] = {static_cast<std::int16_t>(p), 0, 0};
     out.letters |= 1U << p;
+  }
+  for (std::size_t i = n; i < code.size(); ++i) {
+    next += interpreter_detail::is_command(code[i]) ? 1 : 0;
   }
 }
 
@@ -71,33 +78,38 @@ void FixedSearch<N>::build_full_stream() {
   std::size_t len = 0;
 
   const code_parts& j = slot[kBody];
-  // The slots' text: each slot and main-line argument, with kSlack spare
-  // bytes after it (whatever they hold: copies past a piece's end are cut
-  // off by the lengths that follow them).
-  const std::string& body_code = build_fn[kBody];
+  // The slots' text, their commands as places: each slot and main-line
+  // argument, with kSlack spare bytes after it (whatever they hold: copies
+  // past a piece's end are cut off by the lengths that follow them).
+  const std::string& body_code = j.code;
   const std::size_t body_n =
       std::min(body_code.size(), static_cast<std::size_t>(std::max(j.length, 0)));
   std::size_t text_size = body_n + kSlack;
   for (int p = 0; p < N; ++p) {
-    text_size += build_fn[kArg + p].size() + build_main_args[p].size() + 2 * kSlack;
+    text_size += slot[kArg + p].code.size() + slot[kMainArg + p].code.size() + 2 * kSlack;
   }
   std::vector<char>& text = scratch_text;
   if (text.size() < text_size) text.resize(std::max(text_size, 2 * text.size()));
   char* const t = text.data();
   std::size_t used = 0;
+  std::size_t place = 1;
   Pieces& body = cut_body;
-  cut_pieces(body_code, body_n, t, used, body);
+  cut_pieces(body_code, body_n, place, t, used, body);
   std::array<Pieces, N>& arg = cut_args;
   std::array<bool, N> commands{};
   for (int p = 0; p < N; ++p) {
-    cut_pieces(build_fn[kArg + p], build_fn[kArg + p].size(), t, used, arg[p]);
+    const std::string& code = slot[kArg + p].code;
+    cut_pieces(code, code.size(), place, t, used, arg[p]);
     commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
   }
+  // The main line's arguments, commands only: a place each.
   std::array<std::size_t, N> main_at{};
+  std::array<std::size_t, N> main_size{};
   for (int p = 0; p < N; ++p) {
     main_at[p] = used;
-    std::memcpy(t + used, build_main_args[p].data(), build_main_args[p].size());
-    used += build_main_args[p].size() + kSlack;
+    main_size[p] = slot[kMainArg + p].code.size();
+    for (std::size_t i = 0; i < main_size[p]; ++i) t[used + i] = static_cast<char>(place++);
+    used += main_size[p] + kSlack;
   }
 
   // Appends k bytes; false once the stream holds `room` commands (the last
@@ -145,18 +157,17 @@ void FixedSearch<N>::build_full_stream() {
   };
 
   StreamEnd end = StreamEnd::Open;
-  const bool first_open = emit_call([&](int p) { return t + main_at[p]; },
-                                    [&](int p) { return build_main_args[p].size(); });
+  const bool first_open =
+      emit_call([&](int p) { return t + main_at[p]; }, [&](int p) { return main_size[p]; });
   if (!first_open) {
     end = StreamEnd::Limit;
   } else {
     for (int p = 0; p < N; ++p) {
-      const std::string& m = build_main_args[p];
       if ((live >> p & 1U) != 0) {
-        std::memcpy((*cur)[p], m.data(), std::min(m.size(), room));
-        (*cur_size)[p] = std::min(m.size(), room);
+        std::memcpy((*cur)[p], t + main_at[p], std::min(main_size[p], room));
+        (*cur_size)[p] = std::min(main_size[p], room);
       } else {
-        (*cur_size)[p] = m.empty() ? 0 : 1;
+        (*cur_size)[p] = main_size[p] == 0 ? 0 : 1;
       }
     }
   }

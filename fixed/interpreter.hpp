@@ -399,14 +399,17 @@ void FixedSearch<N>::start_stream(int places) {
       next += place ? 1 : 0;
     }
   };
-  // A stream of places that complete_stream builds whole at once reads
-  // them from the builder's own copies: they would be written into the
-  // cache entry only to be read once.
-  const bool whole = st->places && st->room <= kCompleteRoom;
-  auto& fn = whole ? build_fn : st->fn;
-  auto& main_args = whole ? build_main_args : st->main_args;
-  for (int i = 0; i <= N; ++i) copy_slot(slot[i].code, fn[i], false);
-  for (int p = 0; p < N; ++p) copy_slot(slot[kMainArg + p].code, main_args[p], true);
+  // A stream of places that complete_stream builds whole at once numbers
+  // the places as it cuts the slots: only their count is needed here.
+  if (st->places && st->room <= kCompleteRoom) {
+    for (int i = 0; i <= N; ++i) {
+      for (const char ch : slot[i].code) next += interpreter_detail::is_command(ch) ? 1 : 0;
+    }
+    for (int p = 0; p < N; ++p) next += static_cast<int>(slot[kMainArg + p].code.size());
+  } else {
+    for (int i = 0; i <= N; ++i) copy_slot(slot[i].code, st->fn[i], false);
+    for (int p = 0; p < N; ++p) copy_slot(slot[kMainArg + p].code, st->main_args[p], true);
+  }
   st->place_count = static_cast<std::size_t>(next - 1);
   st->fit_places();
   command['s'] = kGo;
