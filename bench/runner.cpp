@@ -65,6 +65,21 @@ Outcome run_case(const BenchCase& bc, int threads, bool literal) {
   return o;
 }
 
+Outcome best_of(const BenchCase& bc, int threads, int repeat, bool& same, bool literal) {
+  Outcome best = run_case(bc, threads, literal);
+  same = true;
+  for (int r = 1; r < repeat; ++r) {
+    const Outcome o = run_case(bc, threads, literal);
+    same = same && o.output == best.output && o.stats.candidates == best.stats.candidates;
+    if (o.seconds < best.seconds) {
+      best.seconds = o.seconds;
+      best.stats.runs = o.stats.runs;
+      best.stats.commands = o.stats.commands;
+    }
+  }
+  return best;
+}
+
 std::uint64_t sign(std::uint64_t signature, const BenchCase& bc, const Outcome& o) {
   signature = fnv(signature, bc.label);
   signature = fnv(signature, o.output);

@@ -20,6 +20,12 @@ struct Outcome {
 // `literal`: a fixed-template search runs on the literal interpreter.
 Outcome run_case(const BenchCase& bc, int threads, bool literal = false);
 
+// The case run `repeat` times (at least once): the first outcome with the
+// least time of them all, so that a busy machine's slow spells count less.
+// `same` turns false when a run's output or candidate count differs from
+// the first one's (a search that is not deterministic).
+Outcome best_of(const BenchCase& bc, int threads, int repeat, bool& same, bool literal = false);
+
 inline constexpr std::uint64_t kSignatureSeed = 14695981039346656037ull;
 
 // The signature after one more case: its label, whole output and candidate

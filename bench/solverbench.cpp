@@ -1,7 +1,12 @@
 // solverbench: a fixed suite of searches run in-process, with their results,
 // speeds and a signature over every result and candidate count.
 //
-//   solverbench [--threads N] [--program NAME] [--map ID] [--list] [--literal]
+//   solverbench [--threads N] [--program NAME] [--map ID] [--repeat N] [--list]
+//               [--literal | --fixed-only]
+//
+// --repeat N runs each search N times in a row and shows the least time of
+// them (the speeds follow it); every run must give the same output and
+// candidate count, or the benchmark fails.
 //
 // The signature hashes, case by case in suite order, the whole output of the
 // search (time lines left out) and its number of candidates in search order.
@@ -12,6 +17,7 @@
 // on the plain interpreter and robot of the rules: the reference speeds.
 // Its signature is that of the same cases run by the fast engine with
 // "--fixed-only".
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +40,7 @@ int main(int argc, char** argv) {
   bool list = false;
   bool literal = false;
   bool fixed_only = false;
+  int repeat = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--threads" && i + 1 < argc) {
@@ -42,6 +49,8 @@ int main(int argc, char** argv) {
       only = argv[++i];
     } else if (a == "--map" && i + 1 < argc) {
       map = argv[++i];
+    } else if (a == "--repeat" && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
     } else if (a == "--list") {
       list = true;
     } else if (a == "--literal") {
@@ -50,8 +59,8 @@ int main(int argc, char** argv) {
       fixed_only = true;
     } else {
       std::cerr
-          << "usage: solverbench [--threads N] [--program NAME] [--map ID] [--list] [--literal | "
-             "--fixed-only]"
+          << "usage: solverbench [--threads N] [--program NAME] [--map ID] [--repeat N] [--list] "
+             "[--literal | --fixed-only]"
           << std::endl;
       return 2;
     }
@@ -71,7 +80,12 @@ int main(int argc, char** argv) {
       std::printf("%s\n", bc.label.c_str());
       continue;
     }
-    const solver::bench::Outcome o = solver::bench::run_case(bc, threads, literal);
+    bool same = true;
+    const solver::bench::Outcome o = solver::bench::best_of(bc, threads, repeat, same, literal);
+    if (!same) {
+      std::printf("%s: the runs differ in output or candidates\n", bc.label.c_str());
+      return 1;
+    }
     signature = solver::bench::sign(signature, bc, o);
     total_seconds += o.seconds;
     total_candidates += o.stats.candidates;
