@@ -579,7 +579,6 @@ struct alignas(64) FixedSearch {
   void build_full_stream();
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building
-  // The slots as a stream built whole reads them (see start_stream).
 
   // A stream of places built to its end as the workers of a pass share it
   // (shared_streams.hpp): this header, then its bytes.
