@@ -115,11 +115,7 @@ struct alignas(64) FixedSearch {
   void print_length();
 
   // Odometer (odometer.hpp): getnewj runs every candidate of a distribution.
-  void getnewj() {
-    walk = Walk::Serial;
-    stop_walk = false;
-    level<0>();
-  }
+  void getnewj();
   template <int K>
   void level();
   void innermost();
@@ -327,7 +323,60 @@ struct alignas(64) FixedSearch {
   std::uint64_t verdict_high = 0;  // with three parameters: [3]'s counts, above [4]'s
   std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
   bool quick_nodes() const;
+  void read_verdict_outer();
   [[gnu::always_inline]] const NodeVerdict& node_verdict();
+  // The last function slot's level below slots of counts met before in the
+  // walk, replayed (node_plans.hpp): its nodes come in the same order with
+  // the same counts, so the same verdicts; only the walked nodes are set
+  // up again, and the candidates of the skipped ones between them are
+  // counted in one go.  A step: the skipped nodes before a walked node
+  // (their candidates, how many the bound skipped, where the first one's
+  // fragment lies) and the walked node (its fragment, counts, verdict's
+  // candidates, and whether its letters moved since the walked node before).
+  // The last step of a plan holds the skipped nodes after the last walked
+  // one (walked kNoFragment).
+  static constexpr std::uint32_t kNoFragment = ~std::uint32_t{0};
+  struct PlanStep {
+    std::uint64_t skipped = 0;
+    std::uint64_t candidates = 0;
+    std::uint32_t bounded = 0;
+    std::uint32_t first_skipped = kNoFragment;
+    std::uint32_t walked = kNoFragment;
+    bool letters_moved = true;
+  };
+  struct NodePlan {
+    std::uint64_t walk = ~std::uint64_t{0};
+    std::uint64_t outer = 0;
+    std::uint64_t high = 0;
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+  };
+  static constexpr int kPlansLog2 = 10;
+  static constexpr std::size_t kMostPlanSteps = std::size_t{1} << 20;
+  std::array<NodePlan, std::size_t{1} << kPlansLog2> plans{};
+  std::vector<PlanStep> plan_steps;
+  std::vector<char> plan_fragments;
+  std::uint64_t plans_walk = ~std::uint64_t{0};  // walk_serial of plan_steps
+  bool plan_nodes = true;                        // false: every node stepped to
+  std::uint64_t plan_replays = 0;                // levels replayed (a test hook)
+  // Test hook: the last function slot's level walked below the slots before
+  // it as they stand, within the walk that the last getnewj() made.
+  void walk_last_level();
+  // While a level is walked the common way: its plan in the making.
+  struct PlanRecord {
+    bool on = false;
+    std::uint32_t first = 0;  // its first step in plan_steps
+    PlanStep step;
+    std::uint64_t letters = 0;  // letters_generation at the last walked node
+  };
+  NodePlan* plan_entry();
+  void replay_plan(const NodePlan& plan);
+  // Below a node of the last function slot's level, its subtree walked.
+  void walk_last_below();
+  std::uint32_t keep_fragment(const code_parts& p);
+  void set_fragment_at(code_parts& p, std::uint32_t at) const;
+  void record_node(PlanRecord& r, const NodeVerdict& v);
+  void finish_record(PlanRecord& r, NodePlan* entry);
   [[gnu::noinline]] const NodeVerdict& find_verdict(NodeVerdict& v, std::uint64_t packed);
   // skip_subtree's forward commands at the places of the function's slots
   // before the last one, in the stream `stream` filled as `serial`, while

@@ -24,6 +24,13 @@ constexpr int level_slot(int k) {
 }  // namespace odometer_detail
 
 template <int N>
+void FixedSearch<N>::getnewj() {
+  walk = Walk::Serial;
+  stop_walk = false;
+  level<0>();
+}
+
+template <int N>
 template <int K>
 int FixedSearch<N>::judge() const {
   if constexpr (K == 0) {
@@ -68,6 +75,24 @@ void FixedSearch<N>::level() {
     if constexpr (K == N) ++bound_outer;
     bool quick = false;
     if constexpr (K == N) quick = quick_nodes();
+    // The level by its plan, or recorded as one (node_plans.hpp).
+    [[maybe_unused]] PlanRecord record;
+    [[maybe_unused]] NodePlan* record_entry = nullptr;
+    if constexpr (K == N) {
+      if (quick && plan_nodes) {
+        NodePlan* entry = plan_entry();
+        if (entry->walk == walk_serial && entry->outer == verdict_outer &&
+            entry->high == verdict_high) {
+          replay_plan(*entry);
+          return;
+        }
+        if (plan_steps.size() < kMostPlanSteps) {
+          record.on = true;
+          record.first = static_cast<std::uint32_t>(plan_steps.size());
+          record_entry = entry;
+        }
+      }
+    }
     bool stepped = false;
     do {
       // The function's slots decide the stream of places.
@@ -82,20 +107,16 @@ void FixedSearch<N>::level() {
         }
         stepped = true;
       }
-      // Below the node: its candidates, each subtree that ran them all
-      // without a clear remembered (run_prints.hpp).
       const auto walk_below = [&] {
-        level<K + 1>();
-        if (subtree_pending && !stop_walk) {
-          subtrees->add(subtree_print);
-          added_to(*subtrees, subtree_adds);
-        }
+        walk_last_below();
         // (A resumption's candidate may have been loaded below.)
-        if constexpr (K == N) quick = quick_nodes();
+        quick = quick_nodes();
+        record.on = record.on && quick;
       };
       if constexpr (K == N) {
         if (quick) {
           const NodeVerdict& v = node_verdict();
+          if (record.on) record_node(record, v);
           switch (v.verdict) {
             case Verdict::Rejected:
             case Verdict::Nothing:
@@ -140,6 +161,20 @@ void FixedSearch<N>::level() {
         if (stop_walk) return;
       }
     } while (step<K>(p) != -1);
+    if constexpr (K == N) {
+      if (record.on) finish_record(record, record_entry);
+    }
+  }
+}
+
+// Below the node: its candidates, each subtree that ran them all without a
+// clear remembered (run_prints.hpp).
+template <int N>
+void FixedSearch<N>::walk_last_below() {
+  level<N + 1>();
+  if (subtree_pending && !stop_walk) {
+    subtrees->add(subtree_print);
+    added_to(*subtrees, subtree_adds);
   }
 }
 
@@ -307,20 +342,26 @@ bool FixedSearch<N>::quick_nodes() const {
 // fragment is its level's only one in the walk.
 template <int N>
 inline const typename FixedSearch<N>::NodeVerdict& FixedSearch<N>::node_verdict() {
-  if (verdict_stamp != bound_outer) {
-    verdict_stamp = bound_outer;
-    verdict_outer = 0;
-    for (int i = 0; i < std::min(N, 2); ++i)
-      verdict_outer |= ForwardBounds<N>::pack(slot[i]) << (32 * i);
-    // A third slot's counts share the word of the last slot's.
-    verdict_high = N == 3 ? ForwardBounds<N>::pack(slot[N - 1]) << 32 : 0;
-    verdict_outer_hash = verdict_outer * 0x9E3779B97F4A7C15ULL;
-  }
+  read_verdict_outer();
   const std::uint64_t packed = ForwardBounds<N>::pack(slot[N]) | verdict_high;
   const std::uint64_t h = (verdict_outer_hash ^ packed) * 0xC2B2AE3D27D4EB4FULL;
   NodeVerdict& v = verdicts[h >> (64 - kVerdictsLog2)];
   if (v.walk == walk_serial && v.outer == verdict_outer && v.packed == packed) return v;
   return find_verdict(v, packed);
+}
+
+// The counts of the slots before the last function slot, as node_verdict
+// reads them.
+template <int N>
+inline void FixedSearch<N>::read_verdict_outer() {
+  if (verdict_stamp == bound_outer) return;
+  verdict_stamp = bound_outer;
+  verdict_outer = 0;
+  for (int i = 0; i < std::min(N, 2); ++i)
+    verdict_outer |= ForwardBounds<N>::pack(slot[i]) << (32 * i);
+  // A third slot's counts share the word of the last slot's.
+  verdict_high = N == 3 ? ForwardBounds<N>::pack(slot[N - 1]) << 32 : 0;
+  verdict_outer_hash = verdict_outer * 0x9E3779B97F4A7C15ULL;
 }
 
 // The verdict of a node not met before in the walk, kept in `v`.

@@ -8,6 +8,7 @@
 #include "interpreter.hpp"
 #include "judgements.hpp"
 #include "literal.hpp"
+#include "node_plans.hpp"
 #include "odometer.hpp"
 #include "output.hpp"
 #include "parallel.hpp"
