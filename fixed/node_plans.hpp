@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "engine.hpp"
+#include "progress.hpp"
 
 namespace solver {
 
@@ -35,11 +36,15 @@ typename FixedSearch<N>::NodePlan* FixedSearch<N>::plan_entry() {
   return &plans[h >> (64 - kPlansLog2)];
 }
 
-// Keeps the slot's fragment; returns where it lies.
+// Keeps the slot's fragment, then its counts (a byte each); returns where
+// it lies.
 template <int N>
 std::uint32_t FixedSearch<N>::keep_fragment(const code_parts& p) {
   const auto at = static_cast<std::uint32_t>(plan_fragments.size());
   plan_fragments.insert(plan_fragments.end(), p.code.begin(), p.code.end());
+  for (const int n : {p.scount, p.turncount, p.xcount, p.ycount, p.zcount}) {
+    plan_fragments.push_back(static_cast<char>(n));
+  }
   return at;
 }
 
@@ -48,15 +53,14 @@ std::uint32_t FixedSearch<N>::keep_fragment(const code_parts& p) {
 template <int N>
 void FixedSearch<N>::set_fragment_at(code_parts& p, std::uint32_t at) const {
   const char* from = plan_fragments.data() + at;
-  std::memcpy(p.code.data(), from, p.code.size());
-  p.scount = p.turncount = p.xcount = p.ycount = p.zcount = 0;
-  for (const char ch : p.code) {
-    p.scount += ch == 's' ? 1 : 0;
-    p.turncount += ch == 'r' || ch == 'l' ? 1 : 0;
-    p.xcount += ch == 'X' ? 1 : 0;
-    p.ycount += ch == 'Y' ? 1 : 0;
-    p.zcount += ch == 'Z' ? 1 : 0;
-  }
+  char* to = p.code.data();
+  const std::size_t n = p.code.size();
+  for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  p.scount = from[n];
+  p.turncount = from[n + 1];
+  p.xcount = from[n + 2];
+  p.ycount = from[n + 3];
+  p.zcount = from[n + 4];
 }
 
 // Records the node just judged the common way.
@@ -100,7 +104,11 @@ void FixedSearch<N>::replay_plan(const NodePlan& plan) {
   for (std::uint32_t i = 0; i < plan.count; ++i) {
     const PlanStep& step = plan_steps[plan.first + i];
     if (step.skipped != 0) {
-      set_fragment_at(p, step.first_skipped);
+      // The first node skipped stands in the slot for a position shown
+      // (only a key shows it in a walk of one thread, and one that comes
+      // after this look finds an earlier node there, its candidates run);
+      // a worker may be parked there.
+      if (walk == Walk::Worker || key_waiting(c)) set_fragment_at(p, step.first_skipped);
       bounded_skips += step.bounded;
       skipped(step.skipped);
       if (stop_walk) return;
