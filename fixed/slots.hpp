@@ -34,10 +34,12 @@ void syokika_code(code_parts& p);
 inline void getsss(code_parts& p) {
   if (p.fixed == 1) return;
   const auto n = static_cast<std::size_t>(p.length);
-  if (p.code.size() == n) {
-    std::fill_n(p.code.data(), n, 's');  // the usual case: no reallocation
-  } else {
+  if (p.code.size() != n) {
     p.code.assign(n, 's');
+  } else if (p.scount != p.length) {
+    // (As many "s" as characters: the fragment is all "s" already, as the
+    // enumerator leaves it after its last one.)
+    std::fill_n(p.code.data(), n, 's');
   }
   p.scount = p.length;
   p.turncount = p.xcount = p.ycount = p.zcount = 0;
