@@ -31,7 +31,7 @@ struct code_parts {
 void syokika_code(code_parts& p);
 
 // Back to the first fragment of its length (all "s"), unless fixed.
-inline void getsss(code_parts& p) {
+[[gnu::always_inline]] inline void getsss(code_parts& p) {
   if (p.fixed == 1) return;
   const auto n = static_cast<std::size_t>(p.length);
   if (p.code.size() != n) {
