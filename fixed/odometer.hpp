@@ -321,10 +321,12 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
 // Whether the nodes of the function's last slot may be settled by their
 // counts (node_verdict): in a walk that skips subtrees at that level
 // (skip_subtree), with counts that the bound's key holds (six bits each).
+// A worker's units must not start at that level or below (its nodes are not
+// entered one by one): units cut above it, or a whole distribution a unit.
 template <int N>
 bool FixedSearch<N>::quick_nodes() const {
   if (literal || lim.restart == 1 || on_candidate) return false;
-  if (walk != Walk::Serial && !(walk == Walk::Worker && cut < N)) return false;
+  if (walk != Walk::Serial && !(walk == Walk::Worker && (cut < N || cut == kSlots))) return false;
   for (int i = 0; i <= N; ++i) {
     if (slot[i].length < 0 || slot[i].length >= 64) return false;
   }
