@@ -352,7 +352,10 @@ struct alignas(64) FixedSearch {
     std::uint32_t count = 0;
   };
   static constexpr int kPlansLog2 = 10;
-  static constexpr std::size_t kMostPlanSteps = std::size_t{1} << 20;
+  // The steps kept in a walk at most (a few megabytes): a level too long to
+  // keep is walked the common way every time.  Tests lower it.
+  std::size_t most_plan_steps = std::size_t{1} << 18;
+  std::uint64_t plans_given_up = ~std::uint64_t{0};  // walk_serial of a level too long
   std::array<NodePlan, std::size_t{1} << kPlansLog2> plans{};
   std::vector<PlanStep> plan_steps;
   std::vector<char> plan_fragments;
@@ -365,7 +368,8 @@ struct alignas(64) FixedSearch {
   // While a level is walked the common way: its plan in the making.
   struct PlanRecord {
     bool on = false;
-    std::uint32_t first = 0;  // its first step in plan_steps
+    std::uint32_t first = 0;    // its first step in plan_steps
+    std::size_t fragments = 0;  // and where its fragments start
     PlanStep step;
     std::uint64_t letters = 0;  // letters_generation at the last walked node
   };

@@ -63,9 +63,17 @@ void FixedSearch<N>::set_fragment_at(code_parts& p, std::uint32_t at) const {
   p.zcount = from[n + 4];
 }
 
-// Records the node just judged the common way.
+// Records the node just judged the common way.  Once the walk's plans would
+// hold too many steps, drops what it kept and keeps no more in the walk.
 template <int N>
 void FixedSearch<N>::record_node(PlanRecord& r, const NodeVerdict& v) {
+  if (plan_steps.size() >= most_plan_steps) {
+    r.on = false;
+    plan_steps.resize(r.first);
+    plan_fragments.resize(r.fragments);
+    plans_given_up = walk_serial;
+    return;
+  }
   switch (v.verdict) {
     case Verdict::Rejected:
     case Verdict::Nothing:

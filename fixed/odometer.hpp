@@ -86,9 +86,10 @@ void FixedSearch<N>::level() {
           replay_plan(*entry);
           return;
         }
-        if (plan_steps.size() < kMostPlanSteps) {
+        if (plans_given_up != walk_serial) {
           record.on = true;
           record.first = static_cast<std::uint32_t>(plan_steps.size());
+          record.fragments = plan_fragments.size();
           record_entry = entry;
         }
       }

@@ -2,6 +2,9 @@
 // stepped through node by node.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "fixed_harness.hpp"
 
 namespace solver {
@@ -74,6 +77,39 @@ TEST(NodePlans, ReplayedLevelsRunWhatSteppedOnesRun) {
   replayed_as_stepped<2>("0803", 7, 174, 0, false);
   replayed_as_stepped<1>("0009", 8, 336, 0, true);
   replayed_as_stepped<1>("0004", 8, 69, 0, false);
+}
+
+// Plans of a walk held to a few steps: a level that would take more is
+// walked node by node, and the walk keeps no more plans (never more steps
+// than allowed); every distribution runs the same candidates.
+TEST(NodePlans, LevelsTooLongToKeepAreSteppedThrough) {
+  const auto walk_all = [](bool plans, std::size_t most, std::size_t& most_kept,
+                           std::uint64_t& replays) {
+    Bench<3> b(catalogue_grid("0007"), 7, 108, 0);
+    b.s->plan_nodes = plans;
+    b.s->most_plan_steps = most;
+    b.s->robot.prune = true;
+    b.s->get_firstlength();
+    bool started = false;
+    while (b.s->next_distribution(started)) {
+      b.s->getnewj();
+      most_kept = std::max(most_kept, b.s->plan_steps.size());
+    }
+    replays = b.s->plan_replays;
+    return std::make_pair(b.s->simulated, b.s->runs);
+  };
+  std::size_t unused = 0;
+  std::uint64_t none = 0;
+  const auto stepped = walk_all(false, 1, unused, none);
+  for (const std::size_t most : {1, 4, 40}) {
+    std::size_t kept = 0;
+    std::uint64_t replays = 0;
+    EXPECT_EQ(walk_all(true, most, kept, replays), stepped) << most;
+    EXPECT_LE(kept, most) << most;
+    if (most == 40) {
+      EXPECT_GT(replays, 0u);
+    }
+  }
 }
 
 // A key waiting as the level is walked a second time below the same slots
