@@ -352,8 +352,9 @@ struct alignas(64) FixedSearch {
     std::uint32_t count = 0;
   };
   static constexpr int kPlansLog2 = 10;
-  // The steps kept in a walk at most (a few megabytes): a level too long to
-  // keep is walked the common way every time.  Tests lower it.
+  // The steps kept in a walk at most (a few megabytes, with their
+  // fragments): a level too long to keep is walked the common way every
+  // time.  Tests lower it.
   std::size_t most_plan_steps = std::size_t{1} << 18;
   std::uint64_t plans_given_up = ~std::uint64_t{0};  // walk_serial of a level too long
   std::array<NodePlan, std::size_t{1} << kPlansLog2> plans{};

@@ -64,10 +64,11 @@ void FixedSearch<N>::set_fragment_at(code_parts& p, std::uint32_t at) const {
 }
 
 // Records the node just judged the common way.  Once the walk's plans would
-// hold too many steps, drops what it kept and keeps no more in the walk.
+// hold too many steps (or bytes of fragments, 32 a step), drops what it
+// kept and keeps no more in the walk.
 template <int N>
 void FixedSearch<N>::record_node(PlanRecord& r, const NodeVerdict& v) {
-  if (plan_steps.size() >= most_plan_steps) {
+  if (plan_steps.size() >= most_plan_steps || plan_fragments.size() >= 32 * most_plan_steps) {
     r.on = false;
     plan_steps.resize(r.first);
     plan_fragments.resize(r.fragments);
