@@ -20,6 +20,7 @@ using solver::LiteralOutcome;
 using testing::Bench;
 using testing::catalogue_grid;
 using testing::part;
+using testing::search_status;
 using List = std::vector<std::string>;
 
 const std::map<std::string, Grid>& catalogue_grids() {
@@ -197,18 +198,6 @@ TEST(FastEngine, RobotGoingRoundALoopOfARepeatingStreamStopsEarly) {
   const LiteralOutcome want = literal_candidate<1>(stairs, climb, 3000, 0);
   ASSERT_TRUE(want.cleared);
   EXPECT_EQ(c->s->robot.steps, want.steps);
-}
-
-// Runs the whole search: the program's status on a clear, -1 when the
-// search ends without one.
-template <int N>
-int search_status(Bench<N>& b) {
-  try {
-    b.s->search();
-  } catch (const ProgramExit& e) {
-    return e.status;
-  }
-  return -1;
 }
 
 TEST(FastEngine, RunWithJustEnoughForwardCommandsIsRun) {

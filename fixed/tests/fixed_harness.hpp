@@ -81,6 +81,18 @@ struct Bench {
   std::unique_ptr<FixedSearch<N>> s;
 };
 
+// Runs the whole search: the program's status on a clear, -1 when the
+// search ends without one.
+template <int N>
+int search_status(Bench<N>& b) {
+  try {
+    b.s->search();
+  } catch (const ProgramExit& e) {
+    return e.status;
+  }
+  return -1;
+}
+
 // Random draws of the randomised tests: numbers below n and fragments.
 struct Draws {
   explicit Draws(unsigned seed) : rng(seed) {}

@@ -12,16 +12,7 @@ namespace {
 
 using testing::Bench;
 using testing::catalogue_grid;
-
-template <int N>
-int search_status(Bench<N>& b) {
-  try {
-    b.s->search();
-  } catch (const ProgramExit& e) {
-    return e.status;
-  }
-  return -1;
-}
+using testing::search_status;
 
 struct Outcome {
   int status = -1;
