@@ -15,7 +15,7 @@
 // Which candidates run, in which order, and the counts are the same.
 #pragma once
 
-#include <cstring>
+#include <cstdint>
 
 #include "engine.hpp"
 #include "progress.hpp"
