@@ -29,7 +29,6 @@
 #include "ordered_pass.hpp"
 #include "print_table.hpp"
 #include "robot.hpp"
-#include "shared_streams.hpp"
 #include "slots.hpp"
 #include "weighed_streams.hpp"
 
@@ -481,9 +480,6 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
   struct StreamState {
     std::vector<char> stream;  // stream_len bytes in use
-    // A stream another worker of the pass built, read where it lies
-    // instead of `stream` (null for a stream of this worker's own).
-    const char* outside = nullptr;
     std::size_t stream_len = 0;
     std::size_t stream_base = 0;
     std::size_t room = 0;
@@ -634,27 +630,6 @@ struct alignas(64) FixedSearch {
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building
 
-  // A stream of places built to its end as the workers of a pass share it
-  // (shared_streams.hpp): this header, then its bytes.
-  struct SharedStream {
-    StreamKey key;
-    std::size_t len = 0;
-    std::size_t room = 0;
-    std::size_t place_count = 0;
-    std::size_t period = 0;
-    std::size_t period_start = 0;
-    StreamEnd stream_end = StreamEnd::Open;
-    std::array<std::uint32_t, kPlaces> occurs{};
-    const char* bytes() const { return reinterpret_cast<const char*>(this + 1); }
-  };
-  using SharedStreams = SharedTable<SharedStream, StreamKey, StreamKeyHash>;
-  static constexpr std::size_t kSharedSlots = 14;                     // log2 of the table's size
-  static constexpr std::size_t kSharedBytes = std::size_t{16} << 20;  // per worker
-  SharedStreams* shared = nullptr;      // the pass's table, for a worker
-  std::unique_ptr<SharedStreams> pool;  // the main search's, for its workers
-  StreamArena arena{kSharedBytes};      // this worker's published copies
-  bool take_shared_stream(const StreamKey& key);
-  void share_stream(const StreamKey& key);
 
   // The stream being run: `own` (streams of characters, which serve one
   // combination, and direct runs) or a cached one, `loaded`.  Recently used
@@ -692,9 +667,7 @@ struct alignas(64) FixedSearch {
     return st->stream_end == StreamEnd::Limit && st->stream_len != 0 ? st->stream_len - 1
                                                                      : st->stream_len;
   }
-  const char* stream_bytes() const {
-    return st->outside != nullptr ? st->outside : st->stream.data();
-  }
+  const char* stream_bytes() const { return st->stream.data(); }
   void extend_stream();
   template <typename Bound>
   int run_body(const Bound& bound);

@@ -372,7 +372,6 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
 // it (refused or not).
 template <int N>
 void FixedSearch<N>::start_stream(int places) {
-  st->outside = nullptr;
   st->stream_len = 0;
   st->stream_base = 0;
   const auto prefix = static_cast<long long>(slot[kMain].code.size());
@@ -501,8 +500,6 @@ void FixedSearch<N>::weigh_once(std::size_t runnable, const Weigh& weigh) {
 // Copies the counts and weights of the stream that the cache holds with the
 // same bytes as the current one (the same runnable commands, the same room,
 // so the same main-line prefix, and the same places), if it still does.
-// (A stream another worker built lies where that worker published it for
-// the pass: the table is emptied when a pass starts.)
 template <int N>
 bool FixedSearch<N>::weights_from_twin(std::uint64_t hash, std::size_t runnable) {
   const WeighedStreams::Entry* e = weighed_streams.find(hash);
@@ -513,8 +510,7 @@ bool FixedSearch<N>::weights_from_twin(std::uint64_t hash, std::size_t runnable)
       twin.place_count != st->place_count) {
     return false;
   }
-  const char* twin_bytes = twin.outside != nullptr ? twin.outside : twin.stream.data();
-  if (runnable != 0 && std::memcmp(twin_bytes, stream_bytes(), runnable) != 0) return false;
+  if (runnable != 0 && std::memcmp(twin.stream.data(), stream_bytes(), runnable) != 0) return false;
   const std::size_t places = st->place_count + 1;
   std::copy_n(twin.occurs.begin(), places, st->occurs.begin());
   std::copy_n(twin.weight.begin(), places, st->weight.begin());

@@ -185,15 +185,13 @@ bool FixedSearch<N>::next_planned(Planned& d) {
   return true;
 }
 
-// Workers ready for a pass: the search's state copied, the streams shared in
+// Workers ready for a pass: the search's state copied, the streams cached in
 // the last pass dropped (they are of other lengths).
 template <int N>
 void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
   if (workers.empty()) {
-    pool = std::make_unique<SharedStreams>(kSharedSlots);
     for (int w = 0; w < c.threads; ++w) {
       workers.push_back(std::make_unique<FixedSearch>(c, grid, lim));
-      workers.back()->shared = pool.get();
     }
     if (own_prints == nullptr) own_prints = std::make_unique<PrintTable>(kPrintSlotsLog2);
     prints = own_prints.get();
@@ -204,12 +202,8 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
       worker->subtrees = subtrees;
     }
   }
-  pool->clear();
   for (const std::unique_ptr<FixedSearch>& worker : workers) {
     FixedSearch& w = *worker;
-    w.arena.reset();
-    // Cached streams may be views of the last pass's shared ones (and are
-    // of other lengths anyway).
     w.cache_index.clear();
     w.weighed_streams.clear();
     w.loaded = -1;

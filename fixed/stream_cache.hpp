@@ -1,5 +1,7 @@
 // Which stream a candidate runs against: streams of places are kept by key
-// in the engine's cache and, during a parallel pass, shared between workers.
+// in the engine's cache (each worker of a parallel pass has its own: sharing
+// them costs more in traffic between the processors' caches than building
+// the few that two workers both need).
 #pragma once
 
 #include <algorithm>
@@ -192,55 +194,7 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   if (!entry) entry = std::make_unique<StreamState>();
   st = entry.get();
   st->serial = ++stream_serials;
-  if (!take_shared_stream(key)) {
-    start_stream(1);
-    share_stream(key);
-  }
-}
-
-// Takes the stream another worker of the pass has built, if any: it is read
-// where it lies, which stays valid until the pass ends.
-template <int N>
-bool FixedSearch<N>::take_shared_stream(const StreamKey& key) {
-  if (shared == nullptr) return false;
-  const SharedStream* e = shared->find(key);
-  if (e == nullptr) return false;
-  st->outside = e->bytes();
-  st->stream_len = e->len;
-  st->stream_base = 0;
-  st->room = e->room;
-  st->stream_end = e->stream_end;
-  st->first_call_done = true;
-  st->letters = false;
-  st->places = true;
-  st->place_count = e->place_count;
-  st->fit_places();
-  st->stream_full = true;
-  std::copy_n(e->occurs.begin(), e->place_count + 1, st->occurs.begin());
-  st->weighed = false;
-  st->main_print_from = 0;
-  st->period = e->period;
-  st->period_start = e->period_start;
-  return true;
-}
-
-// Offers a stream built to its end to the other workers of the pass.
-template <int N>
-void FixedSearch<N>::share_stream(const StreamKey& key) {
-  if (shared == nullptr || !st->stream_full) return;
-  void* at = arena.allocate(sizeof(SharedStream) + st->stream_len);
-  if (at == nullptr) return;
-  auto* e = new (at) SharedStream;
-  e->key = key;
-  e->len = st->stream_len;
-  e->room = st->room;
-  e->place_count = st->place_count;
-  e->stream_end = st->stream_end;
-  std::copy_n(st->occurs.begin(), st->place_count + 1, e->occurs.begin());
-  e->period = st->period;
-  e->period_start = st->period_start;
-  std::memcpy(reinterpret_cast<char*>(e + 1), st->stream.data(), st->stream_len);
-  shared->publish(e);
+  start_stream(1);
 }
 
 }  // namespace solver
