@@ -325,6 +325,7 @@ struct alignas(64) FixedSearch {
   std::uint64_t verdict_high = 0;  // with three parameters: [3]'s counts, above [4]'s
   std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
   bool quick_nodes() const;
+  bool cut_verdict_nodes() const;
   void read_verdict_outer();
   [[gnu::always_inline]] const NodeVerdict& node_verdict();
   // The last function slot's level below slots of counts met before in the

@@ -74,7 +74,13 @@ void FixedSearch<N>::level() {
     getsss(p);
     if constexpr (K == N) ++bound_outer;
     bool quick = false;
-    if constexpr (K == N) quick = quick_nodes();
+    // A worker whose units are the nodes of this level: verdicts without
+    // plans (a plan's replay would not enter each node).
+    bool cut_verdicts = false;
+    if constexpr (K == N) {
+      quick = quick_nodes();
+      cut_verdicts = !quick && cut_verdict_nodes();
+    }
     // The level by its plan, or recorded as one (node_plans.hpp).
     [[maybe_unused]] PlanRecord record;
     [[maybe_unused]] NodePlan* record_entry = nullptr;
@@ -114,26 +120,37 @@ void FixedSearch<N>::level() {
         quick = quick_nodes();
         record.on = record.on && quick;
       };
+      // What skip_subtree would do with the node, by its verdict.
+      [[maybe_unused]] const auto act_on = [&](const NodeVerdict& v) {
+        switch (v.verdict) {
+          case Verdict::Rejected:
+          case Verdict::Nothing:
+            break;
+          case Verdict::Skipped:
+            ++bounded_skips;
+            skipped(v.candidates);
+            break;
+          case Verdict::Walked:
+            // As skip_subtree goes on past the bound.
+            // (The verdict was found in this walk, which set up the main
+            // line's slots then: read_node_outer.)
+            subtree_pending = false;
+            if (v.candidates == kCountless || !skip_by_stream(v.candidates)) walk_below();
+            break;
+        }
+      };
       if constexpr (K == N) {
         if (quick) {
           const NodeVerdict& v = node_verdict();
           if (record.on) record_node(record, v);
-          switch (v.verdict) {
-            case Verdict::Rejected:
-            case Verdict::Nothing:
-              continue;
-            case Verdict::Skipped:
-              ++bounded_skips;
-              skipped(v.candidates);
-              break;
-            case Verdict::Walked:
-              // As skip_subtree goes on past the bound.
-              // (The verdict was found in this walk, which set up the main
-              // line's slots then: read_node_outer.)
-              subtree_pending = false;
-              if (v.candidates == kCountless || !skip_by_stream(v.candidates)) walk_below();
-              break;
-          }
+          act_on(v);
+          if (stop_walk) return;
+          continue;
+        }
+        if (cut_verdicts) {
+          // Every node the judgement lets through is entered, as below.
+          const NodeVerdict& v = node_verdict();
+          if (v.verdict != Verdict::Rejected && enter_node()) act_on(v);
           if (stop_walk) return;
           continue;
         }
@@ -328,6 +345,18 @@ template <int N>
 bool FixedSearch<N>::quick_nodes() const {
   if (literal || lim.restart == 1 || on_candidate) return false;
   if (walk != Walk::Serial && !(walk == Walk::Worker && (cut < N || cut == kSlots))) return false;
+  for (int i = 0; i <= N; ++i) {
+    if (slot[i].length < 0 || slot[i].length >= 64) return false;
+  }
+  return true;
+}
+
+// The same for a worker whose units are cut at that level (enter_node()
+// takes each node the judgement lets through): verdicts, but no plans.
+template <int N>
+bool FixedSearch<N>::cut_verdict_nodes() const {
+  if (literal || lim.restart == 1 || on_candidate) return false;
+  if (walk != Walk::Worker || cut != N) return false;
   for (int i = 0; i <= N; ++i) {
     if (slot[i].length < 0 || slot[i].length >= 64) return false;
   }
