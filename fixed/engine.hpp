@@ -634,7 +634,6 @@ struct alignas(64) FixedSearch {
   std::array<std::vector<char>, 2 * N> scratch;  // values while building
   std::vector<char> scratch_text;                // the slots while building
 
-
   // The stream being run: `own` (streams of characters, which serve one
   // combination, and direct runs) or a cached one, `loaded`.  Recently used
   // streams of places are kept by key, so that slots that come back find
