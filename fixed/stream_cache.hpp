@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
-#include <new>
 
 #include "engine.hpp"
 #include "interpreter.hpp"
