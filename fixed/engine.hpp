@@ -324,6 +324,7 @@ struct alignas(64) FixedSearch {
   std::uint64_t verdict_outer_hash = 0;
   std::uint64_t verdict_high = 0;  // with three parameters: [3]'s counts, above [4]'s
   std::array<NodeVerdict, std::size_t{1} << kVerdictsLog2> verdicts{};
+  bool verdicts_hold() const;
   bool quick_nodes() const;
   bool cut_verdict_nodes() const;
   void read_verdict_outer();

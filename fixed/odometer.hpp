@@ -339,28 +339,29 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
 // Whether the nodes of the function's last slot may be settled by their
 // counts (node_verdict): in a walk that skips subtrees at that level
 // (skip_subtree), with counts that the bound's key holds (six bits each).
-// A worker's units must not start at that level or below (its nodes are not
-// entered one by one): units cut above it, or a whole distribution a unit.
 template <int N>
-bool FixedSearch<N>::quick_nodes() const {
-  if (literal || lim.restart == 1 || on_candidate) return false;
-  if (walk != Walk::Serial && !(walk == Walk::Worker && (cut < N || cut == kSlots))) return false;
+bool FixedSearch<N>::verdicts_hold() const {
+  if (literal || lim.restart == 1 || on_candidate || walk == Walk::Count) return false;
   for (int i = 0; i <= N; ++i) {
     if (slot[i].length < 0 || slot[i].length >= 64) return false;
   }
   return true;
 }
 
-// The same for a worker whose units are cut at that level (enter_node()
-// takes each node the judgement lets through): verdicts, but no plans.
+// Verdicts and plans: a worker's units must not start at that level or
+// below (a plan's replay does not enter its nodes one by one): units cut
+// above it, or a whole distribution a unit.
+template <int N>
+bool FixedSearch<N>::quick_nodes() const {
+  if (walk == Walk::Worker && !(cut < N || cut == kSlots)) return false;
+  return verdicts_hold();
+}
+
+// Verdicts alone, for a worker whose units are cut at that level
+// (enter_node() takes each node the judgement lets through).
 template <int N>
 bool FixedSearch<N>::cut_verdict_nodes() const {
-  if (literal || lim.restart == 1 || on_candidate) return false;
-  if (walk != Walk::Worker || cut != N) return false;
-  for (int i = 0; i <= N; ++i) {
-    if (slot[i].length < 0 || slot[i].length >= 64) return false;
-  }
-  return true;
+  return walk == Walk::Worker && cut == N && verdicts_hold();
 }
 
 // The node's verdict, kept within the walk by the counts of the function's
