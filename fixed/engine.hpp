@@ -402,6 +402,14 @@ struct alignas(64) FixedSearch {
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
   RunPrint node_print(std::size_t main_from);
+  // Below the node, one candidate only: the main line and its arguments
+  // empty.
+  bool one_run_below() const {
+    for (int i = kMain; i < kSlots; ++i) {
+      if (slot[i].length != 0) return false;
+    }
+    return true;
+  }
   void weigh_stream();
   // The print of the current candidate, whose stream of places is full
   // (prints_stream()) and whose commands are prepared.
@@ -542,6 +550,9 @@ struct alignas(64) FixedSearch {
   // The part of the function's places of the prints, and for which stream
   // and slots.
   PrintPair print_fn{};
+  // The part of node_print's function places (each place's weight times
+  // its command), from its last call.
+  PrintPair node_function{};
   const void* print_fn_stream = nullptr;
   std::uint64_t print_fn_generation = 0;
   long long goes_total = -1;    // forward commands of the stream, -1: not counted

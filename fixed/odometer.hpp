@@ -329,6 +329,13 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
     subtree_print = node_print(main_from);
     if (!subtrees->has(subtree_print)) {
       subtree_pending = true;
+      // A subtree of one candidate, the main line and its arguments empty:
+      // that candidate's print is the function places' part (see
+      // candidate_print), and its slot in the table of runs is asked for
+      // now, while the walk goes down to it.
+      if (prints != nullptr && one_run_below()) {
+        prints->prefetch(RunPrint{{node_function[0], node_function[1]}});
+      }
       return false;
     }
     ++subtrees_skipped;

@@ -162,6 +162,7 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
     st->main_print = rest;
     st->main_print_from = main_from;
   }
+  node_function = function;
   PrintPair sum = function * number[0] + st->main_print;
   sum += any_s ? number[kPlaces + N + 1] : number[kPlaces + N + 1] + number[kPlaces + N + 1];
   sum += any_turn ? number[kPlaces + N + 2] : number[kPlaces + N + 2] + number[kPlaces + N + 2];
