@@ -390,14 +390,6 @@ struct alignas(64) FixedSearch {
   // skip_subtree's forward commands at the places of the function's slots
   // before the last one, in the stream `stream` filled as `serial`, while
   // bound_outer is `outer`; `place` is the first place after them.
-  struct OuterGoes {
-    std::uint64_t outer = 0;
-    const void* stream = nullptr;
-    std::uint64_t serial = 0;
-    long long goes = 0;
-    std::size_t place = 1;
-  };
-  OuterGoes outer_goes;
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
@@ -526,6 +518,20 @@ struct alignas(64) FixedSearch {
     // lengths make (node_print); main_print_from 0 when not worked out.
     std::size_t main_print_from = 0;
     PrintPair main_print{};
+    // What the function's slots before the last one make of this stream
+    // under the node of the level above that `outer_stamp` (and for their
+    // part of node_print, `function_stamp`) names, as bound_outer did then:
+    // the forward commands at their places, the place after them, their
+    // part of node_print and whether they hold "s" (2) and turns (1).  A
+    // stream meets the same node of the level above again as the last slot
+    // turns back to the same letters: most of the stream's nodes do.
+    std::uint64_t outer_stamp = ~std::uint64_t{0};
+    long long outer_goes = 0;
+    std::size_t outer_place = 1;
+    std::uint64_t function_stamp = ~std::uint64_t{0};
+    PrintPair outer_function{};
+    std::size_t function_place = 1;
+    unsigned outer_moves = 0;
     void fit_places() {
       if (occurs.size() < place_count + 2) {
         occurs.resize(place_count + 2);
@@ -626,6 +632,31 @@ struct alignas(64) FixedSearch {
   std::size_t outer_last_size = 0;
   void ensure_stream(const StreamKey& key);
   StreamKey places_now_key;  // the key of the current generation's stream
+  // The streams of places the walk met last, by the walk's part of their
+  // key (its id in outer_ids) and the last slot's letters, two bits a
+  // character.  A node whose last slot turns back to letters met before
+  // under the same part finds where its stream lies in the cache here,
+  // without making its key and looking it up, while the cache entry keeps
+  // the serial it had then.
+  struct RecalledStream {
+    std::uint64_t outer = 0;  // 0: none (ids start at 1)
+    std::uint64_t pattern = 0;
+    std::uint64_t serial = 0;
+    int at = -1;
+  };
+  static constexpr int kRecalledLog2 = 10;
+  std::array<RecalledStream, std::size_t{1} << kRecalledLog2> recalled{};
+  KeyIds<StreamKey, StreamKeyHash> outer_ids;
+  std::uint64_t outer_id = 0;  // of outer_key, when outer_part_ok
+  // What recall_stream() read, for the letters' generation it read it in.
+  std::uint64_t recall_generation = 0;
+  std::uint64_t recall_pattern = 0;
+  bool walk_outer_part();
+  bool finish_walk_key(StreamKey& key) const;
+  bool recall_stream();
+  void remember_stream();
+  std::size_t recalled_slot(std::uint64_t pattern) const;
+  void forget_recalled() { recalled.fill(RecalledStream{}); }
   // A slot cut into runs of places and parameter letters (full_stream.hpp).
   struct Piece {
     std::int16_t param;  // -1: the places from `start`

@@ -417,6 +417,8 @@ void FixedSearch<N>::start_stream(int places) {
   st->stream_full = false;
   st->weighed = false;
   st->main_print_from = 0;
+  st->outer_stamp = ~std::uint64_t{0};
+  st->function_stamp = ~std::uint64_t{0};
   st->period = 0;
   st->period_start = 0;
   if (st->places) complete_stream();

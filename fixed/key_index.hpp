@@ -64,4 +64,26 @@ class KeyIndex {
   std::array<std::int32_t, kSize> table_;
 };
 
+// Numbers that stand for keys: the same number for a key while the table
+// keeps it, never the same number for two keys (a key the table has let go
+// of takes a new number when it comes back).  0 stands for none.
+template <typename Key, typename Hash, std::size_t kLog2 = 10>
+class KeyIds {
+ public:
+  std::uint64_t id(const Key& key) {
+    Entry& e = table_[Hash{}(key) & (kSize - 1)];
+    if (e.id == 0 || !(e.key == key)) e = {key, ++last_};
+    return e.id;
+  }
+
+ private:
+  struct Entry {
+    Key key{};
+    std::uint64_t id = 0;
+  };
+  static constexpr std::size_t kSize = std::size_t{1} << kLog2;
+  std::array<Entry, kSize> table_{};
+  std::uint64_t last_ = 0;
+};
+
 }  // namespace solver

@@ -288,17 +288,18 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
   const code_parts& jj = slot[kMain];
   if (places_generation != letters_generation) {
     places_generation = letters_generation;
-    places_now = walk_places_key(places_now_key);
+    places_now = walk_outer_part() && (recall_stream() || finish_walk_key(places_now_key));
   }
   if (!places_now) return false;
   if (stream_generation != letters_generation || loaded < 0 || stream_stale) {
     ensure_stream(places_now_key);
     stream_generation = letters_generation;
+    remember_stream();
   }
   if (!st->stream_full) return false;
   // Forward commands at the places of the function's slots: those of the
   // slots before the last one are summed once per stream and node of the
-  // level above.
+  // level above (kept with the stream).
   const auto add_places = [&](const std::string& code, long long& goes, std::size_t& place) {
     for (const char ch : code) {
       // Without a branch per character (a letter reads at most the count
@@ -308,13 +309,14 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
       place += op != 0 ? 1 : 0;
     }
   };
-  if (outer_goes.outer != bound_outer || outer_goes.stream != st ||
-      outer_goes.serial != st->serial) {
-    outer_goes = {bound_outer, st, st->serial, 0, 1};
-    for (int i = 0; i < N; ++i) add_places(slot[i].code, outer_goes.goes, outer_goes.place);
+  if (st->outer_stamp != bound_outer) {
+    st->outer_stamp = bound_outer;
+    st->outer_goes = 0;
+    st->outer_place = 1;
+    for (int i = 0; i < N; ++i) add_places(slot[i].code, st->outer_goes, st->outer_place);
   }
-  long long goes = (jj.fixed == 1 ? jj.scount : jj.length) + outer_goes.goes;
-  std::size_t place = outer_goes.place;
+  long long goes = (jj.fixed == 1 ? jj.scount : jj.length) + st->outer_goes;
+  std::size_t place = st->outer_place;
   add_places(slot[N].code, goes, place);
   const std::size_t main_from = place;
   for (; place <= st->place_count; ++place) goes += st->occurs[place];

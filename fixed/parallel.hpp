@@ -205,6 +205,7 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
   for (const std::unique_ptr<FixedSearch>& worker : workers) {
     FixedSearch& w = *worker;
     w.cache_index.clear();
+    w.forget_recalled();
     w.weighed_streams.clear();
     w.loaded = -1;
     w.stream_stale = true;

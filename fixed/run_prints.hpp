@@ -135,19 +135,33 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   }();
   if (!st->weighed) weigh_stream();
   const PrintPair* w = st->weight.data();
-  PrintPair function{};
-  std::size_t place = 1;
-  bool any_s = false;
-  bool any_turn = false;
-  for (int i = 0; i <= N; ++i) {
-    for (const char ch : slot[i].code) {
+  // The part of the slots before the last one is kept with the stream while
+  // the node of the level above stays (bound_outer).
+  const auto add_slot = [&](const code_parts& p, PrintPair& function, std::size_t& place,
+                            unsigned& moves) {
+    for (const char ch : p.code) {
       const std::uint8_t op = interpreter_detail::code_of(ch);
       if (op == 0) continue;
       function += w[place++] * std::uint64_t{op};
     }
-    any_s = any_s || slot[i].scount != 0;
-    any_turn = any_turn || slot[i].turncount != 0;
+    moves |= (p.scount != 0 ? 2U : 0U) | (p.turncount != 0 ? 1U : 0U);
+  };
+  if (st->function_stamp != bound_outer) {
+    st->function_stamp = bound_outer;
+    PrintPair outer{};
+    std::size_t at = 1;
+    unsigned moves = 0;
+    for (int i = 0; i < N; ++i) add_slot(slot[i], outer, at, moves);
+    st->outer_function = outer;
+    st->function_place = at;
+    st->outer_moves = moves;
   }
+  PrintPair function = st->outer_function;
+  unsigned moves = st->outer_moves;
+  std::size_t place = st->function_place;
+  add_slot(slot[N], function, place, moves);
+  const bool any_s = (moves & 2U) != 0;
+  const bool any_turn = (moves & 1U) != 0;
   // The main line's places and the lengths (the stream's key holds the
   // lengths) are the same for every node of the stream.
   if (st->main_print_from != main_from) {

@@ -13,6 +13,22 @@
 
 namespace solver {
 
+namespace stream_cache_detail {
+
+// The class of a character in a key: 0 for a command, 1, 2, 3 for X, Y, Z,
+// 4 for any other.
+inline constexpr auto kTwo = [] {
+  std::array<std::uint8_t, 256> t{};
+  t.fill(4);
+  t['s'] = t['r'] = t['l'] = 0;
+  t['X'] = 1;
+  t['Y'] = 2;
+  t['Z'] = 3;
+  return t;
+}();
+
+}  // namespace stream_cache_detail
+
 // Whether the current slots run as places: main-line arguments of commands
 // only, few enough characters to number, and slots small enough for the
 // key; when they do, `key` is the key of their stream: the lengths of the
@@ -32,6 +48,14 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
 // they stay: a node then adds only its last slot's characters.
 template <int N>
 bool FixedSearch<N>::walk_places_key(StreamKey& key) {
+  return walk_outer_part() && finish_walk_key(key);
+}
+
+// The walk's part of the key (see walk_places_key), for the current sizes
+// of the last slot and of the main line; false when the slots may not run
+// as places whatever the last slot holds.
+template <int N>
+bool FixedSearch<N>::walk_outer_part() {
   // The main line's sizes, a byte each (larger ones fit no key), read in
   // the same pass as main_arguments_hold_letters() reads them.
   std::uint64_t main_sizes = slot[kMain].code.size();
@@ -58,13 +82,67 @@ bool FixedSearch<N>::walk_places_key(StreamKey& key) {
     outer_part_ok =
         outer_part_ok && put_slot_size(part, last.size()) && finish_key(part, outer_key);
     outer_count = part.count;
+    if (outer_part_ok) outer_id = outer_ids.id(outer_key);
   }
-  if (!outer_part_ok) return false;
+  return outer_part_ok;
+}
+
+// The key of the current slots from the walk's part and the last slot's
+// characters.
+template <int N>
+bool FixedSearch<N>::finish_walk_key(StreamKey& key) const {
   key = outer_key;
   std::size_t bit = outer_bit;
-  const unsigned other = put_chars(key, bit, last);
+  const unsigned other = put_chars(key, bit, slot[N].code);
   return (other & 4U) == 0 &&
          outer_count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
+}
+
+// Points `st` at the stream of the current slots, the walk's part of their
+// key made (walk_outer_part), when `recalled` holds where it lies; false
+// when it does not.
+template <int N>
+bool FixedSearch<N>::recall_stream() {
+  using stream_cache_detail::kTwo;
+  recall_generation = 0;
+  const std::string& last = slot[N].code;
+  constexpr std::size_t kMostChars = 24;
+  if (last.size() > kMostChars) return false;
+  std::uint64_t pattern = 0;
+  unsigned other = 0;
+  for (const char ch : last) {
+    const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];
+    other |= two;
+    pattern = pattern << 2 | (two & 3U);
+  }
+  if ((other & 4U) != 0) return false;
+  // (The size is the walk's part's, and the id stands for it.)
+  recall_generation = letters_generation;
+  recall_pattern = pattern;
+  const RecalledStream& r = recalled[recalled_slot(pattern)];
+  if (r.outer != outer_id || r.pattern != pattern) return false;
+  const auto at = static_cast<std::size_t>(r.at);
+  if (at >= cache.size() || !cache[at] || cache[at]->serial != r.serial) return false;
+  loaded = r.at;
+  st = cache[at].get();
+  places_now_key = cache_key[at];
+  stream_stale = false;
+  stream_generation = letters_generation;
+  return true;
+}
+
+// Keeps where the stream just looked for or built lies, under what
+// recall_stream() read for the same letters.
+template <int N>
+void FixedSearch<N>::remember_stream() {
+  if (recall_generation != letters_generation || loaded < 0) return;
+  recalled[recalled_slot(recall_pattern)] = {outer_id, recall_pattern, st->serial, loaded};
+}
+
+template <int N>
+std::size_t FixedSearch<N>::recalled_slot(std::uint64_t pattern) const {
+  const std::uint64_t h = (outer_id * 0x9E3779B97F4A7C15ULL) ^ (pattern * 0xC2B2AE3D27D4EB4FULL);
+  return static_cast<std::size_t>((h * 0xBF58476D1CE4E5B9ULL) >> (64 - kRecalledLog2));
 }
 
 // Adds the function's slots from .. to - 1 to a key; false when they do not
@@ -93,15 +171,7 @@ bool FixedSearch<N>::put_slot_size(KeyPart& part, std::size_t n) {
 // the classes or-ed, with 4 for a character that is neither.
 template <int N>
 unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::string& code) {
-  static constexpr auto kTwo = [] {
-    std::array<std::uint8_t, 256> t{};
-    t.fill(4);
-    t['s'] = t['r'] = t['l'] = 0;
-    t['X'] = 1;
-    t['Y'] = 2;
-    t['Z'] = 3;
-    return t;
-  }();
+  using stream_cache_detail::kTwo;
   unsigned other = 0;
   for (const char ch : code) {
     const std::uint8_t two = kTwo[static_cast<unsigned char>(ch)];

@@ -1,4 +1,4 @@
-// The index of a worker's own cache of streams.
+// The index of a worker's own cache of streams, and the ids of keys.
 #include "key_index.hpp"
 
 #include <gtest/gtest.h>
@@ -58,6 +58,37 @@ TEST(KeyIndex, AgreesWithAMapThroughAddsDropsAndClears) {
   index_agrees_with_a_map<BadHash>(1);
   index_agrees_with_a_map<FewBuckets>(2);
   index_agrees_with_a_map<GoodHash>(3);
+}
+
+// Ids of keys met at random in a table of four entries with keys that
+// share entries: a key keeps its id while its entry keeps it, and no id
+// ever stands for two keys, also after a key has been let go of.
+TEST(KeyIds, NoIdStandsForTwoKeys) {
+  struct Mod4 {
+    std::size_t operator()(int k) const { return static_cast<std::size_t>(k) % 4; }
+  };
+  KeyIds<int, Mod4, 2> ids;
+  std::map<std::uint64_t, int> key_of;
+  std::map<int, std::uint64_t> last_id;
+  std::mt19937 rng(4);
+  for (int step = 0; step < 5000; ++step) {
+    const int key = static_cast<int>(rng() % 12);
+    const std::uint64_t id = ids.id(key);
+    ASSERT_NE(id, 0U);
+    const auto [it, fresh] = key_of.emplace(id, key);
+    ASSERT_EQ(it->second, key) << step;
+    // Met again at once, it keeps its id.
+    ASSERT_EQ(ids.id(key), id);
+    if (!fresh) {
+      ASSERT_EQ(last_id[key], id);
+    }
+    last_id[key] = id;
+  }
+  // Keys 1 and 5 share an entry: each takes a new id on coming back.
+  const std::uint64_t one = ids.id(1);
+  const std::uint64_t five = ids.id(5);
+  EXPECT_NE(ids.id(1), one);
+  EXPECT_NE(ids.id(5), five);
 }
 
 }  // namespace
