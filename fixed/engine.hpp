@@ -387,9 +387,6 @@ struct alignas(64) FixedSearch {
   void record_node(PlanRecord& r, const NodeVerdict& v);
   void finish_record(PlanRecord& r, NodePlan* entry);
   [[gnu::noinline]] const NodeVerdict& find_verdict(NodeVerdict& v, std::uint64_t packed);
-  // skip_subtree's forward commands at the places of the function's slots
-  // before the last one, in the stream `stream` filled as `serial`, while
-  // bound_outer is `outer`; `place` is the first place after them.
   std::uint64_t subtrees_skipped = 0;  // by this worker (a test hook)
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)

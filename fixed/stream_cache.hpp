@@ -116,7 +116,7 @@ bool FixedSearch<N>::recall_stream() {
     pattern = pattern << 2 | (two & 3U);
   }
   if ((other & 4U) != 0) return false;
-  // (The size is the walk's part's, and the id stands for it.)
+  // (The last slot's size is in the walk's part, which the id stands for.)
   recall_generation = letters_generation;
   recall_pattern = pattern;
   const RecalledStream& r = recalled[recalled_slot(pattern)];
