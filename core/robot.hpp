@@ -243,6 +243,8 @@ struct Robot {
   // Heading plus command code: the move on the flat grid (dx, dy of the
   // heading for a forward move, none for a turn).
   static constexpr long kMove[12] = {0, 0, 0, 0, 0, 0, 0, 0, 27, -1, -27, 1};
+  // 1 for a forward move (heading plus code of "s"), 0 for a turn.
+  static constexpr long long kGoes[12] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
   // The cell a command leads to from each cell, by heading plus command
   // code: the cell itself for a turn and for a forward move into a wall.
   std::int16_t step_to[27 * 27][16] = {};
@@ -286,9 +288,12 @@ struct Robot {
       for (; j != 0; ++j) {
         const unsigned t = v + op[static_cast<unsigned char>(stop[j])];
         v = t & 3;
-        budget -= Counted ? static_cast<long long>(t >> 3) : 1;
-        const long from = pos;
+        budget -= Counted ? kGoes[t] : 1;
+        // (Without the table the cell moved from is worked out again where
+        // it is needed, off the loop's common path.)
+        long from = 0;
         if constexpr (Table) {
+          from = pos;
           pos = to[pos * 16 + t];
         } else {
           pos += kMove[t];
@@ -299,6 +304,7 @@ struct Robot {
         if (g[pos] <= budget) [[likely]]
           continue;
         const long np = pos;
+        if constexpr (!Table) from = pos - kMove[t];
         if (g[np] != kEvent) {
           // The bound: fewer forward moves left than the run needs.
           s = static_cast<int>(s_end + j);
@@ -380,7 +386,7 @@ struct Robot {
     for (; j != 0; ++j) {
       const unsigned t = v + op[static_cast<unsigned char>(stop[j])];
       v = t & 3;
-      budget -= Counted ? static_cast<long long>(t >> 3) : 1;
+      budget -= Counted ? kGoes[t] : 1;
       pos += kMove[t];
       // A target not collected yet: collected now, one target fewer to
       // need a move for.  (A turn stays on its cell, collected on arrival.)
