@@ -3,11 +3,19 @@
 // a run with the same commands ends the same way whoever runs it, earlier or
 // later in search order.
 //
-// One entry a slot, a print replacing the one at its slot.  Workers read and
-// write the entries with relaxed atomic loads and stores, no read-modify-
-// write (but for a widening, a few times a search): two workers writing one
-// slot at once may leave the halves of two prints there, which matches
-// neither (nor, but by a chance of 2^-63, anything else).
+// One word a slot, a print replacing the one at its slot.  The word is the
+// print's two lanes made one (key()): the first plus an odd multiple of the
+// second, itself a sum of each command's code times a number for its
+// position (the two lanes' numbers combined), so that two different runs
+// share it with a chance of 2^-60 at most.  A print taken for another skips
+// a run that does not repeat it; that changes the search only when the run
+// skipped is the first to clear (a run that does not clear is skipped to the
+// same effect), so only the look-ups for that run and for its subtree could
+// go wrong: a chance of 2^-59 a search.  A word a slot keeps the tables half
+// the size of two words a slot, and their look-ups wait less for memory.
+//
+// Workers read and write the words with relaxed atomic loads and stores, no
+// read-modify-write (but for a widening, a few times a search).
 #pragma once
 
 #include <algorithm>
@@ -35,7 +43,7 @@ class PrintTable {
  public:
   explicit PrintTable(std::size_t log2_slots, std::size_t log2_first = 12)
       : most_((std::size_t{1} << log2_slots) - 1),
-        v_(static_cast<std::uint64_t*>(std::calloc(2 * (most_ + 1), sizeof(std::uint64_t)))),
+        v_(static_cast<std::uint64_t*>(std::calloc(most_ + 1, sizeof(std::uint64_t)))),
         mask_(std::min(most_, (std::size_t{1} << log2_first) - 1)) {
     if (v_ == nullptr) throw std::bad_alloc();
     touch(0, mask_.load(std::memory_order_relaxed));
@@ -44,21 +52,25 @@ class PrintTable {
   PrintTable& operator=(const PrintTable&) = delete;
   ~PrintTable() { std::free(v_); }
 
+  // The word that stands for a print (never 0, which marks an empty slot).
+  static std::uint64_t key(const RunPrint& p) {
+    const std::uint64_t k = p.v[0] + p.v[1] * 0x9E3779B97F4A7C15ULL;
+    return k != 0 ? k : 1;
+  }
+
   bool has(const RunPrint& p) const {
-    const std::size_t at = 2 * (p.v[0] & mask_.load(std::memory_order_relaxed));
-    return word(at).load(std::memory_order_relaxed) == p.v[0] &&
-           word(at + 1).load(std::memory_order_relaxed) == p.v[1];
+    const std::uint64_t k = key(p);
+    return word(k & mask_.load(std::memory_order_relaxed)).load(std::memory_order_relaxed) == k;
   }
 
   // Asks for the print's slot ahead of a has() a little later.
   void prefetch(const RunPrint& p) const {
-    __builtin_prefetch(v_ + 2 * (p.v[0] & mask_.load(std::memory_order_relaxed)));
+    __builtin_prefetch(v_ + (key(p) & mask_.load(std::memory_order_relaxed)));
   }
 
   void add(const RunPrint& p) {
-    const std::size_t at = 2 * (p.v[0] & mask_.load(std::memory_order_relaxed));
-    word(at).store(p.v[0], std::memory_order_relaxed);
-    word(at + 1).store(p.v[1], std::memory_order_relaxed);
+    const std::uint64_t k = key(p);
+    word(k & mask_.load(std::memory_order_relaxed)).store(k, std::memory_order_relaxed);
   }
 
   // `added`: the prints added by all the table's users so far, as one of
@@ -74,12 +86,10 @@ class PrintTable {
       // The prints kept so far, to their slots at the new width (the one
       // that widened does it; what other users store meanwhile may be lost).
       for (std::size_t i = 0; i <= m; ++i) {
-        const std::uint64_t a = word(2 * i).load(std::memory_order_relaxed);
-        const std::uint64_t b = word(2 * i + 1).load(std::memory_order_relaxed);
-        const std::size_t to = a & wider;
-        if ((a | b) == 0 || to == i) continue;
-        word(2 * to).store(a, std::memory_order_relaxed);
-        word(2 * to + 1).store(b, std::memory_order_relaxed);
+        const std::uint64_t k = word(i).load(std::memory_order_relaxed);
+        const std::size_t to = k & wider;
+        if (k == 0 || to == i) continue;
+        word(to).store(k, std::memory_order_relaxed);
       }
       m = wider;
     }
@@ -96,10 +106,10 @@ class PrintTable {
   // the search runs on.  (Adding 0 leaves what other users store meanwhile.)
   void touch(std::size_t from, std::size_t to) const {
     constexpr std::size_t kPageWords = 4096 / sizeof(std::uint64_t);
-    for (std::size_t at = 2 * from; at <= 2 * to + 1; at += kPageWords) {
+    for (std::size_t at = from; at <= to; at += kPageWords) {
       word(at).fetch_add(0, std::memory_order_relaxed);
     }
-    word(2 * to + 1).fetch_add(0, std::memory_order_relaxed);  // the last page's
+    word(to).fetch_add(0, std::memory_order_relaxed);  // the last page's
   }
 
   std::size_t most_;

@@ -15,11 +15,11 @@
 // difference of the sums is a combination of the drawn numbers, with a
 // non-zero coefficient at every position where the sequences differ (the
 // difference of two codes, or a code where only one sequence reaches), none
-// of them divisible by 2^4: each sum agrees with probability 2^-61 at most,
-// both with 2^-122 at most, whatever the sequences (the numbers are drawn
-// by a fixed pseudo-random function of the position, without regard to
-// them).  A print is also the sum, over the places of the stream, of each
-// place's code times the place's weights (the sums of the numbers at its
+// of them divisible by 2^4: each sum agrees with probability 2^-60 at most,
+// whatever the sequences (the numbers are drawn by a fixed pseudo-random
+// function of the position, without regard to them); the tables keep the
+// two sums made one word (print_table.hpp).  A print is also the sum, over the places of the
+// stream, of each place's code times the place's weights (the sums of the numbers at its
 // positions), so that a candidate's print costs two multiply-adds per
 // place, not per command.
 //

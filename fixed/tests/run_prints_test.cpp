@@ -248,17 +248,27 @@ TEST(RunPrints, SubtreePrintsOfReusedStreamsAreThoseOfAFreshSearch) {
   reused_streams_print_as_fresh<3>(43);
 }
 
+// A print's second lane counts: prints whose first lanes are its key
+// (second lane 0) land where the test wants them.
 TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
   PrintTable t(4);
-  const RunPrint a{{0x10, 1}};
-  const RunPrint b{{0x20, 2}};  // the same slot
+  const RunPrint a{{0x10, 0}};
+  const RunPrint b{{0x20, 0}};  // the same slot
   EXPECT_FALSE(t.has(a));
   t.add(a);
   EXPECT_TRUE(t.has(a));
-  EXPECT_FALSE(t.has(RunPrint{{0x10, 2}}));  // half of it
+  // The same first lane, another second one (also a multiple of 16).
+  EXPECT_FALSE(t.has(RunPrint{{0x10, 2}}));
+  EXPECT_FALSE(t.has(RunPrint{{0x10, 1u << 4}}));
   t.add(b);
   EXPECT_TRUE(t.has(b));
   EXPECT_FALSE(t.has(a));
+  // A print whose key would be 0 (an empty slot) is kept all the same.
+  const RunPrint z{{0 - 0x9E3779B97F4A7C15ULL, 1}};
+  EXPECT_EQ(PrintTable::key(z), 1u);
+  EXPECT_FALSE(t.has(z));
+  t.add(z);
+  EXPECT_TRUE(t.has(z));
 }
 
 // The table starts narrow and widens by four as its users report it more
@@ -269,22 +279,23 @@ TEST(RunPrints, TableWidensAsItFills) {
   EXPECT_EQ(t.slots(), 4096u);
   t.widen(2048);
   EXPECT_EQ(t.slots(), 4096u);
-  const RunPrint a{{0x1234, 7}};
+  const RunPrint a{{0x1234, 0}};
   t.add(a);
   EXPECT_TRUE(t.has(a));
-  const RunPrint c{{0x1234 + 4096 + 1, 9}};
+  const RunPrint c{{0x1234 + 4096 + 1, 0}};
   t.add(c);
   t.widen(2049);
   EXPECT_EQ(t.slots(), 16384u);
   EXPECT_TRUE(t.has(a));
   EXPECT_TRUE(t.has(c));
-  const RunPrint b{{0x1234 + 4096, 8}};  // a's slot when narrow, another now
+  const RunPrint b{{0x1234 + 4096, 0}};  // a's slot when narrow, another now
   EXPECT_FALSE(t.has(b));
   t.add(b);
   EXPECT_TRUE(t.has(b));
   EXPECT_TRUE(t.has(a));
   t.widen(1u << 30);
   EXPECT_EQ(t.slots(), 65536u);
+  EXPECT_TRUE(t.has(a) && t.has(b) && t.has(c));
   EXPECT_FALSE(t.has(RunPrint{{0x1234, 8}}));
 }
 
