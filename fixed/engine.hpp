@@ -475,8 +475,9 @@ struct alignas(64) FixedSearch {
   // a stream cut by the step limit is refused); each candidate's forward
   // commands follow from it without reading the stream.
   enum class StreamEnd { Open, Limit, FixedPoint, Idle };
-  // Two numbers a position in the prints of runs (run_prints.hpp).
-  using PrintPair = std::uint64_t __attribute__((vector_size(16)));
+  // A sum in the prints of runs, and the numbers it is made of
+  // (run_prints.hpp).
+  using PrintSum = std::uint64_t;
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
   static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
@@ -509,12 +510,12 @@ struct alignas(64) FixedSearch {
     // (run_prints.hpp), summed with the counts; for one another worker
     // built, once a print needs them.
     bool weighed = false;
-    std::vector<PrintPair> weight;
+    std::vector<PrintSum> weight;
     // The part of the prints of the stream's subtrees that the weights of
     // the main line's places (from main_print_from on) and the slots'
     // lengths make (node_print); main_print_from 0 when not worked out.
     std::size_t main_print_from = 0;
-    PrintPair main_print{};
+    PrintSum main_print{};
     // What the function's slots before the last one make of this stream
     // under the node of the level above that `outer_stamp` (and for their
     // part of node_print, `function_stamp`) names, as bound_outer did then:
@@ -526,7 +527,7 @@ struct alignas(64) FixedSearch {
     long long outer_goes = 0;
     std::size_t outer_place = 1;
     std::uint64_t function_stamp = ~std::uint64_t{0};
-    PrintPair outer_function{};
+    PrintSum outer_function{};
     std::size_t function_place = 1;
     unsigned outer_moves = 0;
     void fit_places() {
@@ -549,13 +550,13 @@ struct alignas(64) FixedSearch {
     std::uint64_t serial = 0;
   };
   std::array<std::uint8_t, 256> command{};
-  std::vector<PrintPair> print_numbers;
+  std::vector<PrintSum> print_numbers;
   // The part of the function's places of the prints, and for which stream
   // and slots.
-  PrintPair print_fn{};
+  PrintSum print_fn{};
   // The part of node_print's function places (each place's weight times
   // its command), from its last call.
-  PrintPair node_function{};
+  PrintSum node_function{};
   const void* print_fn_stream = nullptr;
   std::uint64_t print_fn_generation = 0;
   long long goes_total = -1;    // forward commands of the stream, -1: not counted
@@ -571,7 +572,7 @@ struct alignas(64) FixedSearch {
     return loaded >= 0 && cache[static_cast<std::size_t>(loaded)].get() == st;
   }
   std::array<std::array<std::uint32_t, kPlaces>, 2> place_counts{};  // all 0 between streams
-  std::array<std::array<PrintPair, kPlaces>, 2> place_weights{};     // the same
+  std::array<std::array<PrintSum, kPlaces>, 2> place_weights{};      // the same
   long long forward_commands(std::size_t from, std::size_t to) const;
   long long function_goes = 0;  // forward commands at the function's places
 

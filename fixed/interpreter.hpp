@@ -448,11 +448,11 @@ void FixedSearch<N>::complete_stream() {
   const auto* bytes = reinterpret_cast<const unsigned char*>(st->stream.data());
   const std::size_t places = st->place_count + 1;
   weigh_once(runnable, [&] {
-    const PrintPair* number = print_numbers.data() + offset;
+    const PrintSum* number = print_numbers.data() + offset;
     std::uint32_t* const even_count = even.data();
     std::uint32_t* const odd_count = odd.data();
-    PrintPair* const even_sum = even_weight.data();
-    PrintPair* const odd_sum = odd_weight.data();
+    PrintSum* const even_sum = even_weight.data();
+    PrintSum* const odd_sum = odd_weight.data();
     std::size_t i = 0;
     for (; i + 1 < runnable; i += 2) {
       // Both places read before anything is stored (the stream's bytes may
@@ -473,7 +473,7 @@ void FixedSearch<N>::complete_stream() {
       st->occurs[p] = even[p] + odd[p];
       even[p] = odd[p] = 0;
       st->weight[p] = even_weight[p] + odd_weight[p];
-      even_weight[p] = odd_weight[p] = PrintPair{};
+      even_weight[p] = odd_weight[p] = PrintSum{};
     }
   });
   st->stream_full = true;

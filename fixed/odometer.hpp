@@ -336,7 +336,7 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
       // candidate_print), and its slot in the table of runs is asked for
       // now, while the walk goes down to it.
       if (prints != nullptr && one_run_below()) {
-        prints->prefetch(RunPrint{{node_function[0], node_function[1]}});
+        prints->prefetch(RunPrint{node_function});
       }
       return false;
     }

@@ -3,19 +3,9 @@
 // a run with the same commands ends the same way whoever runs it, earlier or
 // later in search order.
 //
-// One word a slot, a print replacing the one at its slot.  The word is the
-// print's two lanes made one (key()): the first plus an odd multiple of the
-// second, itself a sum of each command's code times a number for its
-// position (the two lanes' numbers combined), so that two different runs
-// share it with a chance of 2^-60 at most.  A print taken for another skips
-// a run that does not repeat it; that changes the search only when the run
-// skipped is the first to clear (a run that does not clear is skipped to the
-// same effect), so only the look-ups for that run and for its subtree could
-// go wrong: a chance of 2^-59 a search.  A word a slot keeps the tables half
-// the size of two words a slot, and their look-ups wait less for memory.
-//
-// Workers read and write the words with relaxed atomic loads and stores, no
-// read-modify-write (but for a widening, a few times a search).
+// One word a slot, a print replacing the one at its slot.  Workers read and
+// write the words with relaxed atomic loads and stores, no read-modify-write
+// (but for a widening, a few times a search).
 #pragma once
 
 #include <algorithm>
@@ -29,7 +19,7 @@
 namespace solver {
 
 struct RunPrint {
-  std::array<std::uint64_t, 2> v{};
+  std::uint64_t v = 0;
   bool operator==(const RunPrint& o) const { return v == o.v; }
 };
 
@@ -52,11 +42,8 @@ class PrintTable {
   PrintTable& operator=(const PrintTable&) = delete;
   ~PrintTable() { std::free(v_); }
 
-  // The word that stands for a print (never 0, which marks an empty slot).
-  static std::uint64_t key(const RunPrint& p) {
-    const std::uint64_t k = p.v[0] + p.v[1] * 0x9E3779B97F4A7C15ULL;
-    return k != 0 ? k : 1;
-  }
+  // The word a print is kept as (never 0, which marks an empty slot).
+  static std::uint64_t key(const RunPrint& p) { return p.v != 0 ? p.v : 1; }
 
   bool has(const RunPrint& p) const {
     const std::uint64_t k = key(p);

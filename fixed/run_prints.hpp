@@ -9,19 +9,24 @@
 // counted and not run.  (A run that clears ends the search, or its unit of a
 // parallel pass, and is never kept.)
 //
-// Commands are compared by their print: two sums, modulo 2^64, of each
+// Commands are compared by their print: a sum, modulo 2^64, of each
 // command's code (8, 3 or 1) times a number drawn for its position in the
-// run, one number per position and sum.  For two different sequences the
-// difference of the sums is a combination of the drawn numbers, with a
-// non-zero coefficient at every position where the sequences differ (the
-// difference of two codes, or a code where only one sequence reaches), none
-// of them divisible by 2^4: each sum agrees with probability 2^-60 at most,
-// whatever the sequences (the numbers are drawn by a fixed pseudo-random
-// function of the position, without regard to them); the tables keep the
-// two sums made one word (print_table.hpp).  A print is also the sum, over the places of the
-// stream, of each place's code times the place's weights (the sums of the numbers at its
-// positions), so that a candidate's print costs two multiply-adds per
-// place, not per command.
+// run.  For two different sequences the difference of the sums is a
+// combination of the drawn numbers, with a non-zero coefficient at every
+// position where the sequences differ (the difference of two codes, or a
+// code where only one sequence reaches), none of them divisible by 2^4: the
+// sums agree with probability 2^-60 at most, whatever the sequences (the
+// numbers are drawn by a fixed pseudo-random function of the position,
+// without regard to them).  A print taken for another's skips a run that
+// does not repeat it, which changes the search only when the run skipped is
+// the first to clear (a run that does not clear is skipped to the same
+// effect): only the look-ups for that run and for its subtree could go
+// wrong, a chance of 2^-59 a search.  (Prints of two sums, kept whole, were
+// surer still, but took twice the memory in the tables, and the look-ups
+// wait on that memory.)  A print is also the sum, over the places of the
+// stream, of each place's code times the place's weight (the sum of the
+// numbers at its positions), so that a candidate's print costs a
+// multiply-add per place, not per command.
 //
 // The prints of the runs that did not clear are kept in a table that the
 // workers of a search share (print_table.hpp).
@@ -49,14 +54,11 @@ inline constexpr std::uint64_t kSubtreeNumbers = std::uint64_t{1} << 40;
 
 }  // namespace run_prints_detail
 
-// The numbers of the positions below n: those of indices 2i and 2i + 1 for
-// position i.
+// The numbers of the positions below n: that of index i for position i.
 template <int N>
 void FixedSearch<N>::draw_print_numbers(std::size_t n) {
   using run_prints_detail::draw;
-  for (std::size_t i = print_numbers.size(); i < n; ++i) {
-    print_numbers.push_back(PrintPair{draw(2 * i), draw(2 * i + 1)});
-  }
+  for (std::size_t i = print_numbers.size(); i < n; ++i) print_numbers.push_back(draw(i));
 }
 
 // The weights of a stream of places built to its end, for the commands a
@@ -69,9 +71,9 @@ void FixedSearch<N>::weigh_stream() {
   ensure_print_numbers(offset + runnable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(stream_bytes());
   weigh_once(runnable, [&] {
-    const PrintPair* number = print_numbers.data() + offset;
-    PrintPair* w = st->weight.data();
-    std::fill(w, w + st->place_count + 1, PrintPair{});
+    const PrintSum* number = print_numbers.data() + offset;
+    PrintSum* w = st->weight.data();
+    std::fill(w, w + st->place_count + 1, PrintSum{});
     for (std::size_t i = 0; i < runnable; ++i) w[bytes[i]] += number[i];
   });
 }
@@ -82,15 +84,15 @@ void FixedSearch<N>::weigh_stream() {
 template <int N>
 RunPrint FixedSearch<N>::candidate_print() {
   if (!st->weighed) weigh_stream();
-  const PrintPair* w = st->weight.data();
+  const PrintSum* w = st->weight.data();
   if (print_fn_stream != st || print_fn_generation != slots_generation) {
     print_fn_stream = st;
     print_fn_generation = slots_generation;
-    PrintPair sum{};
+    PrintSum sum{};
     for (std::size_t p = 1; p < main_places; ++p) sum += w[p] * std::uint64_t{command[p]};
     print_fn = sum;
   }
-  PrintPair sum = print_fn;
+  PrintSum sum = print_fn;
   for (std::size_t p = main_places; p <= st->place_count; ++p) {
     sum += w[p] * std::uint64_t{command[p]};
   }
@@ -103,7 +105,7 @@ RunPrint FixedSearch<N>::candidate_print() {
   for (std::size_t i = 0; i < begun; ++i) {
     sum += print_numbers[i] * std::uint64_t{interpreter_detail::code_of(jj[i])};
   }
-  return RunPrint{{sum[0], sum[1]}};
+  return RunPrint{sum};
 }
 
 // The print of the subtree below the current node of the last function
@@ -115,10 +117,10 @@ RunPrint FixedSearch<N>::candidate_print() {
 // fragments the candidates take depends on the lengths of the main line's
 // slots and on whether the function's slots hold "s" and turns (the closing
 // judgement).  Two subtrees that agree on all of these hold candidates of
-// the same prints, one for one.  The subtree's print is a sum, lane by lane,
-// of F, of the weights in order and of the lengths and the judgement's two
-// answers, each times a number drawn for its part: two subtrees that differ
-// in any part share it with probability 2^-61 per lane at most (for every
+// the same prints, one for one.  The subtree's print is a sum of F, of the
+// weights in order and of the lengths and the judgement's two answers, each
+// times a number drawn for its part: two subtrees that differ in any part
+// share it with probability 2^-60 at most (for every
 // part but the exact counts and answers, a difference with a low power of
 // 2 is itself the rule: they are sums of drawn numbers).
 template <int N>
@@ -126,18 +128,18 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   using run_prints_detail::draw;
   using run_prints_detail::kSubtreeNumbers;
   static constexpr std::size_t kParts = kPlaces + N + 3;
-  static const std::array<PrintPair, kParts> number = [] {
-    std::array<PrintPair, kParts> n{};
+  static const std::array<PrintSum, kParts> number = [] {
+    std::array<PrintSum, kParts> n{};
     for (std::size_t i = 0; i < kParts; ++i) {
-      n[i] = PrintPair{draw(kSubtreeNumbers + 2 * i), draw(kSubtreeNumbers + 2 * i + 1)};
+      n[i] = draw(kSubtreeNumbers + i);
     }
     return n;
   }();
   if (!st->weighed) weigh_stream();
-  const PrintPair* w = st->weight.data();
+  const PrintSum* w = st->weight.data();
   // The part of the slots before the last one is kept with the stream while
   // the node of the level above stays (bound_outer).
-  const auto add_slot = [&](const code_parts& p, PrintPair& function, std::size_t& place,
+  const auto add_slot = [&](const code_parts& p, PrintSum& function, std::size_t& place,
                             unsigned& moves) {
     for (const char ch : p.code) {
       const std::uint8_t op = interpreter_detail::code_of(ch);
@@ -148,7 +150,7 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   };
   if (st->function_stamp != bound_outer) {
     st->function_stamp = bound_outer;
-    PrintPair outer{};
+    PrintSum outer{};
     std::size_t at = 1;
     unsigned moves = 0;
     for (int i = 0; i < N; ++i) add_slot(slot[i], outer, at, moves);
@@ -156,7 +158,7 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
     st->function_place = at;
     st->outer_moves = moves;
   }
-  PrintPair function = st->outer_function;
+  PrintSum function = st->outer_function;
   unsigned moves = st->outer_moves;
   std::size_t place = st->function_place;
   add_slot(slot[N], function, place, moves);
@@ -165,7 +167,7 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   // The main line's places and the lengths (the stream's key holds the
   // lengths) are the same for every node of the stream.
   if (st->main_print_from != main_from) {
-    PrintPair rest{};
+    PrintSum rest{};
     for (std::size_t p = main_from, k = 1; p <= st->place_count; ++p, ++k) {
       rest += w[p] * number[k];
     }
@@ -177,20 +179,20 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
     st->main_print_from = main_from;
   }
   node_function = function;
-  PrintPair sum = function * number[0] + st->main_print;
+  PrintSum sum = function * number[0] + st->main_print;
   sum += any_s ? number[kPlaces + N + 1] : number[kPlaces + N + 1] + number[kPlaces + N + 1];
   sum += any_turn ? number[kPlaces + N + 2] : number[kPlaces + N + 2] + number[kPlaces + N + 2];
-  return RunPrint{{sum[0], sum[1]}};
+  return RunPrint{sum};
 }
 
 template <int N>
 RunPrint FixedSearch<N>::commands_print(std::string_view commands) {
   ensure_print_numbers(commands.size());
-  PrintPair sum{};
+  PrintSum sum{};
   for (std::size_t i = 0; i < commands.size(); ++i) {
     sum += print_numbers[i] * std::uint64_t{interpreter_detail::code_of(commands[i])};
   }
-  return RunPrint{{sum[0], sum[1]}};
+  return RunPrint{sum};
 }
 
 }  // namespace solver

@@ -52,7 +52,7 @@ void prints_follow_the_commands(unsigned seed, int trials) {
   const auto fragment = [&](const std::string& a, int len) { return draws.fragment(a, len); };
   const std::string function_alphabet = testing::function_alphabet(N);
   std::map<std::string, RunPrint> seen;
-  std::map<std::array<std::uint64_t, 2>, std::string> by_print;
+  std::map<std::uint64_t, std::string> by_print;
   int printed = 0;
   for (int trial = 0; trial < trials; ++trial) {
     List slots(Search::kSlots);
@@ -142,8 +142,7 @@ TEST(RunPrints, SubtreesOfOnePrintHoldTheSameCandidatePrints) {
   testing::Draws draws(31);
   const auto pick = [&](int n) { return draws.pick(n); };
   // By step limit (the same for every node of a search) and subtree print.
-  std::map<std::pair<int, std::array<std::uint64_t, 2>>, std::set<std::array<std::uint64_t, 2>>>
-      by_subtree;
+  std::map<std::pair<int, std::uint64_t>, std::set<std::uint64_t>> by_subtree;
   int nodes = 0;
   for (int trial = 0; trial < 3000; ++trial) {
     List slots(Search::kSlots);
@@ -166,7 +165,7 @@ TEST(RunPrints, SubtreesOfOnePrintHoldTheSameCandidatePrints) {
       main_from += static_cast<std::size_t>(b.s->slot[i].scount + b.s->slot[i].turncount);
     }
     const RunPrint subtree = b.s->node_print(main_from);
-    std::set<std::array<std::uint64_t, 2>> prints;
+    std::set<std::uint64_t> prints;
     code_parts& aa = b.s->slot[Search::kMainArg];
     code_parts& bb = b.s->slot[Search::kMainArg + 1];
     code_parts& jj = b.s->slot[Search::kMain];
@@ -248,27 +247,21 @@ TEST(RunPrints, SubtreePrintsOfReusedStreamsAreThoseOfAFreshSearch) {
   reused_streams_print_as_fresh<3>(43);
 }
 
-// A print's second lane counts: prints whose first lanes are its key
-// (second lane 0) land where the test wants them.
 TEST(RunPrints, TableHoldsThePrintLastAddedAtASlot) {
   PrintTable t(4);
-  const RunPrint a{{0x10, 0}};
-  const RunPrint b{{0x20, 0}};  // the same slot
+  const RunPrint a{0x10};
+  const RunPrint b{0x20};  // the same slot
   EXPECT_FALSE(t.has(a));
   t.add(a);
   EXPECT_TRUE(t.has(a));
-  // The same first lane, another second one (also a multiple of 16).
-  EXPECT_FALSE(t.has(RunPrint{{0x10, 2}}));
-  EXPECT_FALSE(t.has(RunPrint{{0x10, 1u << 4}}));
+  EXPECT_FALSE(t.has(RunPrint{0x110}));  // the same slot, another print
   t.add(b);
   EXPECT_TRUE(t.has(b));
   EXPECT_FALSE(t.has(a));
-  // A print whose key would be 0 (an empty slot) is kept all the same.
-  const RunPrint z{{0 - 0x9E3779B97F4A7C15ULL, 1}};
-  EXPECT_EQ(PrintTable::key(z), 1u);
-  EXPECT_FALSE(t.has(z));
-  t.add(z);
-  EXPECT_TRUE(t.has(z));
+  // A print of 0 (the mark of an empty slot) is kept all the same.
+  EXPECT_FALSE(t.has(RunPrint{0}));
+  t.add(RunPrint{0});
+  EXPECT_TRUE(t.has(RunPrint{0}));
 }
 
 // The table starts narrow and widens by four as its users report it more
@@ -279,16 +272,16 @@ TEST(RunPrints, TableWidensAsItFills) {
   EXPECT_EQ(t.slots(), 4096u);
   t.widen(2048);
   EXPECT_EQ(t.slots(), 4096u);
-  const RunPrint a{{0x1234, 0}};
+  const RunPrint a{0x1234};
   t.add(a);
   EXPECT_TRUE(t.has(a));
-  const RunPrint c{{0x1234 + 4096 + 1, 0}};
+  const RunPrint c{0x1234 + 4096 + 1};
   t.add(c);
   t.widen(2049);
   EXPECT_EQ(t.slots(), 16384u);
   EXPECT_TRUE(t.has(a));
   EXPECT_TRUE(t.has(c));
-  const RunPrint b{{0x1234 + 4096, 0}};  // a's slot when narrow, another now
+  const RunPrint b{0x1234 + 4096};  // a's slot when narrow, another now
   EXPECT_FALSE(t.has(b));
   t.add(b);
   EXPECT_TRUE(t.has(b));
@@ -296,7 +289,7 @@ TEST(RunPrints, TableWidensAsItFills) {
   t.widen(1u << 30);
   EXPECT_EQ(t.slots(), 65536u);
   EXPECT_TRUE(t.has(a) && t.has(b) && t.has(c));
-  EXPECT_FALSE(t.has(RunPrint{{0x1234, 8}}));
+  EXPECT_FALSE(t.has(RunPrint{0x1234 + 65536}));
 }
 
 struct Searched {
