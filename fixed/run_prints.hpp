@@ -120,9 +120,9 @@ RunPrint FixedSearch<N>::candidate_print() {
 // the same prints, one for one.  The subtree's print is a sum of F, of the
 // weights in order and of the lengths and the judgement's two answers, each
 // times a number drawn for its part: two subtrees that differ in any part
-// share it with probability 2^-60 at most (for every
-// part but the exact counts and answers, a difference with a low power of
-// 2 is itself the rule: they are sums of drawn numbers).
+// share it with probability 2^-60 at most (for every part but the exact
+// counts and answers, a difference with a low power of 2 is itself the
+// rule: they are sums of drawn numbers).
 template <int N>
 RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   using run_prints_detail::draw;
