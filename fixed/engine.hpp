@@ -672,8 +672,10 @@ struct alignas(64) FixedSearch {
   std::array<Pieces, N> cut_args;  // and the argument slots'
 
   void build_full_stream();
-  std::array<std::vector<char>, 2 * N> scratch;  // values while building
-  std::vector<char> scratch_text;                // the slots while building
+  // Values while building: those of the last four calls.
+  static constexpr int kKeptCalls = 4;
+  std::array<std::vector<char>, kKeptCalls * N> scratch;
+  std::vector<char> scratch_text;  // the slots while building
 
   // The stream being run: `own` (streams of characters, which serve one
   // combination, and direct runs) or a cached one, `loaded`.  Recently used

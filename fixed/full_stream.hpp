@@ -134,13 +134,17 @@ void FixedSearch<N>::build_full_stream() {
   for (auto& v : scratch) {
     if (v.size() < room + kSlack) v.resize(room + kSlack);
   }
-  // Two sets of buffers that swap roles after every call.
-  std::array<std::array<char*, N>, 2> buffers{};
-  std::array<std::array<std::size_t, N>, 2> sizes{};
-  for (int p = 0; p < N; ++p) {
-    buffers[0][p] = scratch[p].data();
-    buffers[1][p] = scratch[N + p].data();
+  // The values of the last kKeptCalls calls, in sets of buffers taken in
+  // turn: set k % kKeptCalls holds those of call k (the first call is call
+  // 0), with where that call's commands start.
+  constexpr int kKept = kKeptCalls;
+  std::array<std::array<char*, N>, kKept> buffers{};
+  std::array<std::array<std::size_t, N>, kKept> sizes{};
+  std::array<std::size_t, kKept> starts{};
+  for (int k = 0; k < kKept; ++k) {
+    for (int p = 0; p < N; ++p) buffers[k][p] = scratch[k * N + p].data();
   }
+  int call = 0;
   std::array<char*, N>* cur = &buffers[0];
   std::array<char*, N>* next = &buffers[1];
   std::array<std::size_t, N>* cur_size = &sizes[0];
@@ -171,17 +175,46 @@ void FixedSearch<N>::build_full_stream() {
       }
     }
   }
-  // The values just built equal those they were built from (for a
-  // parameter that is not live: both empty or both not), none of them cut
-  // to the budget.
-  const auto same_values = [&](std::size_t budget) {
+  // The values just built equal those of set `h` (for a parameter that is
+  // not live: both empty or both not), none of them cut to the budget.
+  const auto same_values = [&](int h, std::size_t budget) {
     for (int p = 0; p < N; ++p) {
-      if ((*next_size)[p] != (*cur_size)[p]) return false;
+      if ((*next_size)[p] != sizes[h][p]) return false;
       if ((live >> p & 1U) == 0) continue;
-      if ((*next_size)[p] >= budget || std::memcmp((*next)[p], (*cur)[p], (*next_size)[p]) != 0)
+      if ((*next_size)[p] >= budget || std::memcmp((*next)[p], buffers[h][p], (*next_size)[p]) != 0)
         return false;
     }
     return true;
+  };
+  // Whether the values of the call just built are those of a call d = 2
+  // .. kKept - 1 calls before it, with no value cut to its budget since then
+  // (a value whose size reaches its call's budget may have been cut); if
+  // they are, fills the rest of the stream with their commands.
+  constexpr int kLongStream = 12;
+  const auto repeats_since = [&](int k, std::size_t before) {
+    for (int d = 2; d < kKept; ++d) {
+      const int h = (k - d) % kKept;
+      const std::size_t period = before - starts[h];
+      if (period == 0 || !same_values(h, room - before)) continue;
+      bool uncut = true;
+      for (int j = k - d + 1; j < k && uncut; ++j) {
+        for (int p = 0; p < N; ++p) {
+          uncut =
+              uncut && ((live >> p & 1U) == 0 || sizes[j % kKept][p] < room - starts[j % kKept]);
+        }
+      }
+      if (!uncut) continue;
+      st->period = period;
+      st->period_start = starts[h];
+      while (len != room) {
+        const std::size_t take = std::min(period, room - len);
+        std::memcpy(out + len, out + len - period, take);
+        len += take;
+      }
+      end = StreamEnd::Limit;
+      return true;
+    }
+    return false;
   };
   int idle = 0;
   bool built = false;
@@ -189,6 +222,8 @@ void FixedSearch<N>::build_full_stream() {
     // Each value is the first `budget` characters of its slot with the
     // parameters replaced by the previous values (see recursion()).
     const std::size_t budget = room - len;
+    ++call;
+    starts[call % kKept] = len;
     bool all_empty = true;
     for (int p = 0; p < N; ++p) {
       if ((live >> p & 1U) == 0) {
@@ -228,7 +263,7 @@ void FixedSearch<N>::build_full_stream() {
       end = StreamEnd::Idle;
       break;
     }
-    if (len != before && same_values(budget)) {
+    if (len != before && same_values((call - 1) % kKept, budget)) {
       // The values came back unchanged, and uncut: every later call is built
       // from the same values and emits the same commands, until the stream
       // is full (a call that cuts a value to its budget emits the same
@@ -250,8 +285,18 @@ void FixedSearch<N>::build_full_stream() {
       end = StreamEnd::Limit;
       break;
     }
-    std::swap(cur, next);
-    std::swap(cur_size, next_size);
+    // The values of d calls before, for d of 2 or more: the calls since
+    // then, none of whose values was cut, go round the same values again and
+    // again, until the stream is full (as above), so the stream repeats
+    // their commands.  Looked for only in streams of many calls (most
+    // streams end within a few), and not in the engine's own stream (the
+    // values of its last call are not worked out: a stream that repeats so
+    // is built to its end call by call).
+    if (call >= kLongStream && st != &own && repeats_since(call, before)) break;
+    cur = &buffers[call % kKept];
+    next = &buffers[(call + 1) % kKept];
+    cur_size = &sizes[call % kKept];
+    next_size = &sizes[(call + 1) % kKept];
   }
 
   st->stream_len = len;
