@@ -391,6 +391,7 @@ struct alignas(64) FixedSearch {
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
   RunPrint node_print(std::size_t main_from);
+  void ask_for_candidate_prints(std::size_t main_from);
   // Below the node, one candidate only: the main line and its arguments
   // empty.
   bool one_run_below() const {

@@ -342,11 +342,36 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
     }
     if (!subtrees->has(subtree_print)) {
       subtree_pending = true;
+      ask_for_candidate_prints(main_from);
       return false;
     }
     ++subtrees_skipped;
   }
   return skipped(candidates);
+}
+
+// Below a subtree about to be walked whose candidates differ in one or two
+// characters of the first call's arguments only, the main-line prefix
+// empty (most walked subtrees of several candidates): the print of each is
+// the function places' part and those characters' weights times their
+// commands (see candidate_print), and their slots in the table of runs are
+// asked for now, while the walk goes down to them.  (The closing judgement
+// may pass over some of them.)
+template <int N>
+void FixedSearch<N>::ask_for_candidate_prints(std::size_t main_from) {
+  if (prints == nullptr || slot[kMain].length != 0 || main_from > st->place_count) return;
+  const std::size_t count = st->place_count + 1 - main_from;
+  if (count > 2) return;
+  static constexpr std::array<std::uint64_t, 3> kCodes = {kGo, kRight, kLeft};
+  const PrintSum* w = st->weight.data() + main_from;
+  for (const std::uint64_t first : kCodes) {
+    const PrintSum print = node_function + w[0] * first;
+    if (count == 1) {
+      prints->prefetch(RunPrint{print});
+      continue;
+    }
+    for (const std::uint64_t second : kCodes) prints->prefetch(RunPrint{print + w[1] * second});
+  }
 }
 
 // Whether the nodes of the function's last slot may be settled by their
