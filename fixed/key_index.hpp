@@ -15,43 +15,47 @@ class KeyIndex {
  public:
   KeyIndex() { clear(); }
 
-  // The position of `key` in `keys`, or -1.
+  // The position of `key` in `keys`, or -1.  Each entry keeps the low bits
+  // of its key's hash beside the position, so that keys of other hashes are
+  // passed over without being read (the keys lie elsewhere in memory).
   int find(const Key& key, const std::vector<Key>& keys) const {
-    for (std::size_t i = home(key);; i = (i + 1) & kMask) {
-      const int at = table_[i];
-      if (at < 0) return -1;
-      if (keys[static_cast<std::size_t>(at)] == key) return at;
+    const std::uint32_t h = hash(key);
+    for (std::size_t i = h & kMask;; i = (i + 1) & kMask) {
+      const Entry e = table_[i];
+      if (e.at < 0) return -1;
+      if (e.hash == h && keys[static_cast<std::size_t>(e.at)] == key) return e.at;
     }
   }
 
   // Records that `key` sits at `at`; at most kMost keys at a time.
   void add(const Key& key, int at) {
-    std::size_t i = home(key);
-    while (table_[i] >= 0) i = (i + 1) & kMask;
-    table_[i] = at;
+    const std::uint32_t h = hash(key);
+    std::size_t i = h & kMask;
+    while (table_[i].at >= 0) i = (i + 1) & kMask;
+    table_[i] = {at, h};
   }
 
   // Forgets position `at`, where `key` sat, if it is recorded.  Later
   // entries of its run move back, so that no search stops short of them.
-  void drop(const Key& key, int at, const std::vector<Key>& keys) {
-    std::size_t i = home(key);
-    while (table_[i] != at) {
-      if (table_[i] < 0) return;
+  void drop(const Key& key, int at) {
+    std::size_t i = hash(key) & kMask;
+    while (table_[i].at != at) {
+      if (table_[i].at < 0) return;
       i = (i + 1) & kMask;
     }
-    for (std::size_t j = (i + 1) & kMask; table_[j] >= 0; j = (j + 1) & kMask) {
+    for (std::size_t j = (i + 1) & kMask; table_[j].at >= 0; j = (j + 1) & kMask) {
       // An entry may fill the hole unless its home lies cyclically in
       // (i, j].
-      const std::size_t h = home(keys[static_cast<std::size_t>(table_[j])]);
+      const std::size_t h = table_[j].hash & kMask;
       const bool stays = i < j ? (h > i && h <= j) : (h > i || h <= j);
       if (stays) continue;
       table_[i] = table_[j];
       i = j;
     }
-    table_[i] = -1;
+    table_[i] = Entry{};
   }
 
-  void clear() { table_.fill(-1); }
+  void clear() { table_.fill(Entry{}); }
 
  private:
   static constexpr std::size_t kSize = [] {
@@ -60,8 +64,13 @@ class KeyIndex {
     return n;
   }();
   static constexpr std::size_t kMask = kSize - 1;
-  static std::size_t home(const Key& key) { return Hash{}(key)&kMask; }
-  std::array<std::int32_t, kSize> table_;
+  static_assert(kMask <= 0xFFFFFFFFU, "a home fits the hash kept");
+  static std::uint32_t hash(const Key& key) { return static_cast<std::uint32_t>(Hash{}(key)); }
+  struct Entry {
+    std::int32_t at = -1;
+    std::uint32_t hash = 0;
+  };
+  std::array<Entry, kSize> table_;
 };
 
 // Numbers that stand for keys: the same number for a key while the table

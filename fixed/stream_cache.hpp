@@ -253,7 +253,7 @@ void FixedSearch<N>::ensure_stream(const StreamKey& key) {
   } else {
     at = next_victim++ % cache.size();
     // The index may have been emptied since (a new pass).
-    cache_index.drop(cache_key[at], static_cast<int>(at), cache_key);
+    cache_index.drop(cache_key[at], static_cast<int>(at));
   }
   cache_key[at] = key;
   cache_index.add(key, static_cast<int>(at));

@@ -35,7 +35,7 @@ void index_agrees_with_a_map(unsigned seed) {
     // Position `at` takes the key: its old key is dropped first.
     const int old = keys[static_cast<std::size_t>(at)];
     if (old >= 0) {
-      index.drop(old, at, keys);
+      index.drop(old, at);
       // Since a clear the old key may sit elsewhere too.
       if (where.count(old) && where[old] == at) where.erase(old);
     }
