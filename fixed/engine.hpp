@@ -673,9 +673,19 @@ struct alignas(64) FixedSearch {
   std::array<Pieces, N> cut_args;  // and the argument slots'
 
   void build_full_stream();
-  // Values while building: those of the last four calls.
+  // Values while building: those of the last four calls, each parameter's
+  // in a buffer of its own within one block.
   static constexpr int kKeptCalls = 4;
-  std::array<std::vector<char>, kKeptCalls * N> scratch;
+  std::vector<char> scratch;
+  // The body's pieces and those of the argument slots before the last one,
+  // with where their text and places end, kept from one build to the next
+  // while those slots hold the same characters (and the body is cut at the
+  // same length), as they do for most builds of a walk.
+  std::array<std::string, N> cut_outer_codes;
+  std::size_t cut_outer_body = 0;
+  std::size_t cut_outer_used = 0;
+  std::size_t cut_outer_place = 0;
+  bool cut_outer_kept = false;
   std::vector<char> scratch_text;  // the slots while building
 
   // The stream being run: `own` (streams of characters, which serve one

@@ -94,12 +94,36 @@ void FixedSearch<N>::build_full_stream() {
   std::size_t used = 0;
   std::size_t place = 1;
   Pieces& body = cut_body;
-  cut_pieces(body_code, body_n, place, t, used, body);
   std::array<Pieces, N>& arg = cut_args;
+  const auto same_code = [](const std::string& kept, const char* code, std::size_t n) {
+    return kept.size() == n && std::memcmp(kept.data(), code, n) == 0;
+  };
+  bool outer_kept = cut_outer_kept && cut_outer_body == body_n &&
+                    same_code(cut_outer_codes[0], body_code.data(), body_code.size());
+  for (int p = 0; p + 1 < N && outer_kept; ++p) {
+    const std::string& code = slot[kArg + p].code;
+    outer_kept = same_code(cut_outer_codes[p + 1], code.data(), code.size());
+  }
+  if (outer_kept) {
+    used = cut_outer_used;
+    place = cut_outer_place;
+  } else {
+    cut_pieces(body_code, body_n, place, t, used, body);
+    cut_outer_codes[0] = body_code;
+    cut_outer_body = body_n;
+    for (int p = 0; p + 1 < N; ++p) {
+      const std::string& code = slot[kArg + p].code;
+      cut_pieces(code, code.size(), place, t, used, arg[p]);
+      cut_outer_codes[p + 1] = code;
+    }
+    cut_outer_used = used;
+    cut_outer_place = place;
+    cut_outer_kept = true;
+  }
+  const std::string& last_code = slot[kArg + N - 1].code;
+  cut_pieces(last_code, last_code.size(), place, t, used, arg[N - 1]);
   std::array<bool, N> commands{};
   for (int p = 0; p < N; ++p) {
-    const std::string& code = slot[kArg + p].code;
-    cut_pieces(code, code.size(), place, t, used, arg[p]);
     commands[p] = slot[kArg + p].scount != 0 || slot[kArg + p].turncount != 0;
   }
   // The main line's arguments, commands only: a place each.
@@ -131,9 +155,8 @@ void FixedSearch<N>::build_full_stream() {
 
   // Values of the call being emitted (cur) and of the next (next): bytes
   // for the live parameters, only whether they are empty for the others.
-  for (auto& v : scratch) {
-    if (v.size() < room + kSlack) v.resize(room + kSlack);
-  }
+  const std::size_t stride = room + kSlack;
+  if (scratch.size() < kKeptCalls * N * stride) scratch.resize(kKeptCalls * N * stride);
   // The values of the last kKeptCalls calls, in sets of buffers taken in
   // turn: set k % kKeptCalls holds those of call k (the first call is call
   // 0), with where that call's commands start.
@@ -142,7 +165,9 @@ void FixedSearch<N>::build_full_stream() {
   std::array<std::array<std::size_t, N>, kKept> sizes{};
   std::array<std::size_t, kKept> starts{};
   for (int k = 0; k < kKept; ++k) {
-    for (int p = 0; p < N; ++p) buffers[k][p] = scratch[k * N + p].data();
+    for (int p = 0; p < N; ++p) {
+      buffers[k][p] = scratch.data() + static_cast<std::size_t>(k * N + p) * stride;
+    }
   }
   int call = 0;
   std::array<char*, N>* cur = &buffers[0];
