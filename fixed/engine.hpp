@@ -482,41 +482,13 @@ struct alignas(64) FixedSearch {
   static constexpr std::size_t kStreamWindow = std::size_t{1} << 22;
   static constexpr std::size_t kPlaces = 'X';  // places are the bytes 1 .. 'X' - 1
   static constexpr std::size_t kCompleteRoom = std::size_t{1} << 16;
-  struct StreamState {
-    std::vector<char> stream;  // stream_len bytes in use
-    std::size_t stream_len = 0;
-    std::size_t stream_base = 0;
-    std::size_t room = 0;
-    StreamEnd stream_end = StreamEnd::Open;
-    bool first_call_done = false;
-    bool swap_pending = false;
-    bool letters = false;
-    bool body_moves = false;
-    unsigned live = 0;
-    int idle = 0;
-    bool places = false;
-    std::size_t place_count = 0;
-    bool stream_full = false;
-    // A stream that repeats its commands from `period_start` on, every
-    // `period` commands, to its end (0: not known to).
-    std::size_t period = 0;
-    std::size_t period_start = 0;
-    // Counts of places 0 .. place_count (those above hold whatever an
-    // earlier stream left: no byte of this one is such a place), and one
-    // more, which a reader may look at times 0.  Sized by fit_places() as
-    // the places become known, so that a stream of few places (most of
-    // them) takes few pages.
-    std::vector<std::uint32_t> occurs;
-    // For a full stream: each place's weights in the prints of runs
-    // (run_prints.hpp), summed with the counts; for one another worker
-    // built, once a print needs them.
-    bool weighed = false;
-    std::vector<PrintSum> weight;
-    // The part of the prints of the stream's subtrees that the weights of
-    // the main line's places (from main_print_from on) and the slots'
-    // lengths make (node_print); main_print_from 0 when not worked out.
-    std::size_t main_print_from = 0;
-    PrintSum main_print{};
+  // What a node of the walk reads of its stream comes first, in the first
+  // cache line or two: the serial, the part of the slots before the last
+  // one, whether the stream is full and weighed, its places' counts and
+  // weights; what a build and a run read after.
+  struct alignas(64) StreamState {
+    // Taken from stream_serials each time the cache entry is filled.
+    std::uint64_t serial = 0;
     // What the function's slots before the last one make of this stream
     // under the node of the level above that `outer_stamp` (and for their
     // part of node_print, `function_stamp`) names, as bound_outer did then:
@@ -531,6 +503,40 @@ struct alignas(64) FixedSearch {
     PrintSum outer_function{};
     std::size_t function_place = 1;
     unsigned outer_moves = 0;
+    bool stream_full = false;
+    // For a full stream: each place's weights in the prints of runs
+    // (run_prints.hpp), summed with the counts; for one another worker
+    // built, once a print needs them.
+    bool weighed = false;
+    std::size_t place_count = 0;
+    // The part of the prints of the stream's subtrees that the weights of
+    // the main line's places (from main_print_from on) and the slots'
+    // lengths make (node_print); main_print_from 0 when not worked out.
+    std::size_t main_print_from = 0;
+    PrintSum main_print{};
+    // Counts of places 0 .. place_count (those above hold whatever an
+    // earlier stream left: no byte of this one is such a place), and one
+    // more, which a reader may look at times 0.  Sized by fit_places() as
+    // the places become known, so that a stream of few places (most of
+    // them) takes few pages.
+    std::vector<std::uint32_t> occurs;
+    std::vector<PrintSum> weight;
+    std::vector<char> stream;  // stream_len bytes in use
+    std::size_t stream_len = 0;
+    std::size_t stream_base = 0;
+    std::size_t room = 0;
+    StreamEnd stream_end = StreamEnd::Open;
+    bool first_call_done = false;
+    bool swap_pending = false;
+    bool letters = false;
+    bool body_moves = false;
+    unsigned live = 0;
+    int idle = 0;
+    bool places = false;
+    // A stream that repeats its commands from `period_start` on, every
+    // `period` commands, to its end (0: not known to).
+    std::size_t period = 0;
+    std::size_t period_start = 0;
     void fit_places() {
       if (occurs.size() < place_count + 2) {
         occurs.resize(place_count + 2);
@@ -547,8 +553,6 @@ struct alignas(64) FixedSearch {
     std::array<ArgValue, N> saved;
     std::uint64_t saved_power = 0;
     std::uint64_t saved_age = 0;
-    // Taken from stream_serials each time the cache entry is filled.
-    std::uint64_t serial = 0;
   };
   std::array<std::uint8_t, 256> command{};
   std::vector<PrintSum> print_numbers;
