@@ -207,8 +207,9 @@ class ForwardBounds {
       for (const std::uint64_t x : key) h = (h ^ x) * 0x9E3779B97F4A7C15ULL;
       if (table_ == nullptr) {
         // Zeroed by writing: a page first read would be mapped to the
-        // system's zero page, and copied at its first write.
-        table_.reset(static_cast<Entry*>(std::malloc(kEntries * sizeof(Entry))));
+        // system's zero page, and copied at its first write.  Aligned to
+        // cache lines, so that no entry spans two.
+        table_.reset(static_cast<Entry*>(std::aligned_alloc(64, kEntries * sizeof(Entry))));
         if (table_ == nullptr) throw std::bad_alloc();
         std::memset(static_cast<void*>(table_.get()), 0, kEntries * sizeof(Entry));
       }
