@@ -312,7 +312,11 @@ struct alignas(64) FixedSearch {
     std::uint64_t candidates = 0;            // counted as run, when Skipped
     Verdict verdict = Verdict::Walked;
   };
-  static constexpr int kVerdictsLog2 = 12;
+  // (The verdicts, the recalled streams and the outer keys' ids are kept in
+  // tables small enough to stay in the processor's second-level cache
+  // beside the print tables' traffic: larger ones kept little more that the
+  // walk met again, and were missed there more often.)
+  static constexpr int kVerdictsLog2 = 10;
   // Bumped as a walk starts and when the slots are replaced: what only the
   // lengths and the main line's slots decide stays while it does.
   std::uint64_t walk_serial = 0;
@@ -647,9 +651,9 @@ struct alignas(64) FixedSearch {
     std::uint64_t serial = 0;
     int at = -1;
   };
-  static constexpr int kRecalledLog2 = 10;
+  static constexpr int kRecalledLog2 = 9;
   std::array<RecalledStream, std::size_t{1} << kRecalledLog2> recalled{};
-  KeyIds<StreamKey, StreamKeyHash> outer_ids;
+  KeyIds<StreamKey, StreamKeyHash, 9> outer_ids;
   std::uint64_t outer_id = 0;  // of outer_key, when outer_part_ok
   // What recall_stream() read, for the letters' generation it read it in.
   std::uint64_t recall_generation = 0;
