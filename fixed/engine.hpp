@@ -688,7 +688,8 @@ struct alignas(64) FixedSearch {
   // The body's pieces and those of the argument slots before the last one,
   // with where their text and places end, kept from one build to the next
   // while those slots hold the same characters (and the body is cut at the
-  // same length), as they do for most builds of a walk.
+  // same length), as they do for the builds below one node of the level
+  // above.
   std::array<std::string, N> cut_outer_codes;
   std::size_t cut_outer_body = 0;
   std::size_t cut_outer_used = 0;
