@@ -665,8 +665,12 @@ struct alignas(64) FixedSearch {
   std::size_t recalled_slot(std::uint64_t pattern) const;
   void forget_recalled() { recalled.fill(RecalledStream{}); }
   // A slot cut into runs of places and parameter letters (full_stream.hpp).
+  // A piece reads `len` bytes from `start` of its source plus the whole
+  // value of that source, so that both kinds read alike: source p < N is
+  // parameter p's value (start and len 0), source N the slots' text (a run
+  // of places).
   struct Piece {
-    std::int16_t param;  // -1: the places from `start`
+    std::uint16_t source;
     std::uint16_t start;
     std::uint16_t len;
   };

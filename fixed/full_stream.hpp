@@ -52,14 +52,14 @@ void FixedSearch<N>::cut_pieces(const std::string& code, std::size_t n, std::siz
       if (run_end == base + i && run_end != 0) {
         ++out.piece[out.count - 1].len;
       } else {
-        out.piece[out.count++] = {-1, static_cast<std::uint16_t>(base + i), 1};
+        out.piece[out.count++] = {N, static_cast<std::uint16_t>(base + i), 1};
       }
       run_end = base + i + 1;
       continue;
     }
     const int p = ch - 'X';
     if (p < 0 || p >= N) continue;
-    out.piece[out.count++] = {static_cast<std::int16_t>(p), 0, 0};
+    out.piece[out.count++] = {static_cast<std::uint16_t>(p), 0, 0};
     out.letters |= 1U << p;
   }
   for (std::size_t i = n; i < code.size(); ++i) {
@@ -159,54 +159,53 @@ void FixedSearch<N>::build_full_stream() {
   if (scratch.size() < kKeptCalls * N * stride) scratch.resize(kKeptCalls * N * stride);
   // The values of the last kKeptCalls calls, in sets of buffers taken in
   // turn: set k % kKeptCalls holds those of call k (the first call is call
-  // 0), with where that call's commands start.
+  // 0), with where that call's commands start.  A set is also where the
+  // pieces of the next call read (see Piece): source N is the slots' text.
   constexpr int kKept = kKeptCalls;
-  std::array<std::array<char*, N>, kKept> buffers{};
-  std::array<std::array<std::size_t, N>, kKept> sizes{};
-  std::array<std::size_t, kKept> starts{};
+  struct CallValues {
+    std::array<char*, N + 1> at;
+    std::array<std::size_t, N + 1> size;
+    std::size_t start;
+  };
+  std::array<CallValues, kKept> sets;
   for (int k = 0; k < kKept; ++k) {
     for (int p = 0; p < N; ++p) {
-      buffers[k][p] = scratch.data() + static_cast<std::size_t>(k * N + p) * stride;
+      sets[k].at[p] = scratch.data() + static_cast<std::size_t>(k * N + p) * stride;
     }
+    sets[k].at[N] = t;
+    sets[k].size[N] = 0;
   }
   int call = 0;
-  std::array<char*, N>* cur = &buffers[0];
-  std::array<char*, N>* next = &buffers[1];
-  std::array<std::size_t, N>* cur_size = &sizes[0];
-  std::array<std::size_t, N>* next_size = &sizes[1];
+  CallValues* cur = &sets[0];
+  CallValues* next = &sets[1];
 
-  const auto emit_call = [&](const auto& value_of, const auto& size_of) {
+  // Emits a call whose values are those of `from`.
+  const auto emit_call = [&](const CallValues& from) {
     for (int i = 0; i < body.count; ++i) {
       const Piece& pc = body.piece[i];
-      const bool open =
-          pc.param < 0 ? put(t + pc.start, pc.len) : put(value_of(pc.param), size_of(pc.param));
-      if (!open) return false;
+      if (!put(from.at[pc.source] + pc.start, from.size[pc.source] + pc.len)) return false;
     }
     return true;
   };
 
   StreamEnd end = StreamEnd::Open;
-  const bool first_open =
-      emit_call([&](int p) { return t + main_at[p]; }, [&](int p) { return main_size[p]; });
-  if (!first_open) {
-    end = StreamEnd::Limit;
-  } else {
-    for (int p = 0; p < N; ++p) {
-      if ((live >> p & 1U) != 0) {
-        std::memcpy((*cur)[p], t + main_at[p], std::min(main_size[p], room));
-        (*cur_size)[p] = std::min(main_size[p], room);
-      } else {
-        (*cur_size)[p] = main_size[p] == 0 ? 0 : 1;
-      }
-    }
+  // The first call's values are the main line's arguments.
+  CallValues& first = sets[0];
+  for (int p = 0; p < N; ++p) {
+    const bool is_live = (live >> p & 1U) != 0;
+    const std::size_t size = std::min(main_size[p], room);
+    if (is_live) full_stream_detail::copy_bytes(first.at[p], t + main_at[p], size);
+    first.size[p] = is_live ? size : main_size[p] == 0 ? 0 : 1;
   }
+  // (Cut to the room, they emit what the whole arguments would.)
+  if (!emit_call(first)) end = StreamEnd::Limit;
   // The values just built equal those of set `h` (for a parameter that is
   // not live: both empty or both not), none of them cut to the budget.
-  const auto same_values = [&](int h, std::size_t budget) {
+  const auto same_values = [&](const CallValues& h, std::size_t budget) {
     for (int p = 0; p < N; ++p) {
-      if ((*next_size)[p] != sizes[h][p]) return false;
+      if (next->size[p] != h.size[p]) return false;
       if ((live >> p & 1U) == 0) continue;
-      if ((*next_size)[p] >= budget || std::memcmp((*next)[p], buffers[h][p], (*next_size)[p]) != 0)
+      if (next->size[p] >= budget || std::memcmp(next->at[p], h.at[p], next->size[p]) != 0)
         return false;
     }
     return true;
@@ -218,19 +217,19 @@ void FixedSearch<N>::build_full_stream() {
   constexpr int kLongStream = 12;
   const auto repeats_since = [&](int k, std::size_t before) {
     for (int d = 2; d < kKept; ++d) {
-      const int h = (k - d) % kKept;
-      const std::size_t period = before - starts[h];
+      const CallValues& h = sets[(k - d) % kKept];
+      const std::size_t period = before - h.start;
       if (period == 0 || !same_values(h, room - before)) continue;
       bool uncut = true;
       for (int j = k - d + 1; j < k && uncut; ++j) {
+        const CallValues& v = sets[j % kKept];
         for (int p = 0; p < N; ++p) {
-          uncut =
-              uncut && ((live >> p & 1U) == 0 || sizes[j % kKept][p] < room - starts[j % kKept]);
+          uncut = uncut && ((live >> p & 1U) == 0 || v.size[p] < room - v.start);
         }
       }
       if (!uncut) continue;
       st->period = period;
-      st->period_start = starts[h];
+      st->period_start = h.start;
       while (len != room) {
         const std::size_t take = std::min(period, room - len);
         std::memcpy(out + len, out + len - period, take);
@@ -248,28 +247,26 @@ void FixedSearch<N>::build_full_stream() {
     // parameters replaced by the previous values (see recursion()).
     const std::size_t budget = room - len;
     ++call;
-    starts[call % kKept] = len;
+    next->start = len;
     bool all_empty = true;
     for (int p = 0; p < N; ++p) {
       if ((live >> p & 1U) == 0) {
         bool non_empty = commands[p];
         for (int q = 0; q < N && !non_empty; ++q) {
-          non_empty = (arg[p].letters >> q & 1U) != 0 && (*cur_size)[q] != 0;
+          non_empty = (arg[p].letters >> q & 1U) != 0 && cur->size[q] != 0;
         }
-        (*next_size)[p] = non_empty ? 1 : 0;
+        next->size[p] = non_empty ? 1 : 0;
       } else {
         std::size_t at = 0;
         for (int i = 0; i < arg[p].count && at < budget; ++i) {
           const Piece& pc = arg[p].piece[i];
-          const char* from = pc.param < 0 ? t + pc.start : (*cur)[pc.param];
-          const std::size_t size = pc.param < 0 ? pc.len : (*cur_size)[pc.param];
-          const std::size_t take = std::min(size, budget - at);
-          full_stream_detail::copy_bytes((*next)[p] + at, from, take);
+          const std::size_t take = std::min(cur->size[pc.source] + pc.len, budget - at);
+          full_stream_detail::copy_bytes(next->at[p] + at, cur->at[pc.source] + pc.start, take);
           at += take;
         }
-        (*next_size)[p] = at;
+        next->size[p] = at;
       }
-      all_empty = all_empty && (*next_size)[p] == 0;
+      all_empty = all_empty && next->size[p] == 0;
     }
     built = true;
     if (all_empty && !body_moves) {
@@ -277,7 +274,7 @@ void FixedSearch<N>::build_full_stream() {
       break;
     }
     const std::size_t before = len;
-    if (!emit_call([&](int p) { return (*next)[p]; }, [&](int p) { return (*next_size)[p]; })) {
+    if (!emit_call(*next)) {
       end = StreamEnd::Limit;
       break;
     }
@@ -288,7 +285,7 @@ void FixedSearch<N>::build_full_stream() {
       end = StreamEnd::Idle;
       break;
     }
-    if (len != before && same_values((call - 1) % kKept, budget)) {
+    if (len != before && same_values(*cur, budget)) {
       // The values came back unchanged, and uncut: every later call is built
       // from the same values and emits the same commands, until the stream
       // is full (a call that cuts a value to its budget emits the same
@@ -305,7 +302,7 @@ void FixedSearch<N>::build_full_stream() {
         len += take;
       }
       for (int p = 0; p < N; ++p) {
-        if ((live >> p & 1U) != 0) (*next_size)[p] = std::min((*next_size)[p], last_budget);
+        if ((live >> p & 1U) != 0) next->size[p] = std::min(next->size[p], last_budget);
       }
       end = StreamEnd::Limit;
       break;
@@ -318,10 +315,8 @@ void FixedSearch<N>::build_full_stream() {
     // values of its last call are not worked out: a stream that repeats so
     // is built to its end call by call).
     if (call >= kLongStream && st != &own && repeats_since(call, before)) break;
-    cur = &buffers[call % kKept];
-    next = &buffers[(call + 1) % kKept];
-    cur_size = &sizes[call % kKept];
-    next_size = &sizes[(call + 1) % kKept];
+    cur = next;
+    next = &sets[(call + 1) % kKept];
   }
 
   st->stream_len = len;
@@ -335,9 +330,9 @@ void FixedSearch<N>::build_full_stream() {
     // into memory no run reads.
     for (int p = 0; p < N; ++p) {
       if ((live >> p & 1U) != 0) {
-        st->value[p].assign((*next)[p], (*next)[p] + (*next_size)[p]);
+        st->value[p].assign(next->at[p], next->at[p] + next->size[p]);
       } else {
-        st->value[p].assign((*next_size)[p], '.');
+        st->value[p].assign(next->size[p], '.');
       }
     }
   }
