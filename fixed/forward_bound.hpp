@@ -74,11 +74,9 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
   const auto& body = c.fn[0];
   const std::uint64_t body_own =
       word(static_cast<std::uint64_t>(body.commands), static_cast<std::uint64_t>(body.go));
-  std::array<std::uint64_t, N> arg_own{};
-  for (int p = 0; p < N; ++p) {
-    const auto& a = c.fn[static_cast<std::size_t>(1 + p)];
-    arg_own[p] = word(static_cast<std::uint64_t>(a.commands), static_cast<std::uint64_t>(a.go));
-  }
+  const bool body_silent = body.commands == 0;
+  std::array<std::uint64_t, N> body_times;
+  for (int q = 0; q < N; ++q) body_times[q] = static_cast<std::uint64_t>(body.letters[q]);
   // Only the values that reach the body, directly or through other
   // arguments, decide the calls; the others are held at 0, so that the
   // values that matter show when they come back.  (All of them empty, with a
@@ -92,7 +90,19 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
         reach |= c.fn[static_cast<std::size_t>(1 + p)].letters[q] > 0 ? 1U << q : 0U;
     }
   }
-  for (int p = 0; p < N; ++p) value[p] = (reach >> p & 1U) != 0 ? value[p] : 0;
+  // A value is its slot's own commands plus times[p][q] times each previous
+  // value q: all 0 for a value held at 0.
+  std::array<std::uint64_t, N> arg_own{};
+  std::array<std::array<std::uint64_t, N>, N> times{};
+  for (int p = 0; p < N; ++p) {
+    if ((reach >> p & 1U) == 0) {
+      value[p] = 0;
+      continue;
+    }
+    const auto& a = c.fn[static_cast<std::size_t>(1 + p)];
+    arg_own[p] = word(static_cast<std::uint64_t>(a.commands), static_cast<std::uint64_t>(a.go));
+    for (int q = 0; q < N; ++q) times[p][q] = static_cast<std::uint64_t>(a.letters[q]);
+  }
 
   // The last N levels, the latest first: their values and calls.  Values
   // seen again make the calls since then repeat for ever.  (Values that stop
@@ -114,18 +124,16 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
   };
   for (int level = 0; level < kMostLevels; ++level) {
     if (level > 0) {
-      std::array<std::uint64_t, N> next{};
+      std::array<std::uint64_t, N> next;
       std::uint64_t any = 0;
       for (int p = 0; p < N; ++p) {
-        if ((reach >> p & 1U) == 0) continue;
-        const auto& a = c.fn[static_cast<std::size_t>(1 + p)];
         std::uint64_t v = arg_own[p];
-        for (int q = 0; q < N; ++q) v += static_cast<std::uint64_t>(a.letters[q]) * value[q];
+        for (int q = 0; q < N; ++q) v += times[p][q] * value[q];
         next[p] = saturate(v);
         any |= next[p];
       }
       // The fixed point: nothing left to execute.
-      if ((any >> 32) == 0 && body.commands == 0) return goes;
+      if ((any >> 32) == 0 && body_silent) return goes;
       value = next;
       // Values seen d levels ago: the calls of the last d levels again and
       // again, whole rounds of them while they fit, then call by call.
@@ -150,7 +158,7 @@ long long forward_calls(const CallCounts<N>& c, long long left) {
       }
     }
     std::uint64_t call = body_own;
-    for (int q = 0; q < N; ++q) call += static_cast<std::uint64_t>(body.letters[q]) * value[q];
+    for (int q = 0; q < N; ++q) call += body_times[q] * value[q];
     call = saturate(call);
     if (finish(call)) return goes;
     for (int i = level >= kQuiet - N ? N - 1 : 0; i > 0; --i) {

@@ -401,9 +401,8 @@ void FixedSearch<N>::start_stream(int places) {
   // A stream of places that complete_stream builds whole at once numbers
   // the places as it cuts the slots: only their count is needed here.
   if (st->places && st->room <= kCompleteRoom) {
-    for (int i = 0; i <= N; ++i) {
-      for (const char ch : slot[i].code) next += interpreter_detail::is_command(ch) ? 1 : 0;
-    }
+    // (A slot's counts count its commands.)
+    for (int i = 0; i <= N; ++i) next += slot[i].scount + slot[i].turncount;
     for (int p = 0; p < N; ++p) next += static_cast<int>(slot[kMainArg + p].code.size());
   } else {
     for (int i = 0; i <= N; ++i) copy_slot(slot[i].code, st->fn[i], false);
