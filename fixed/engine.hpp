@@ -441,6 +441,15 @@ struct alignas(64) FixedSearch {
     const bool from_scratch = places_key(whole);
     return by_walk == from_scratch && (!by_walk || walked == whole);
   }
+  // Test hook: the key of the current slots' stream of places (its words
+  // as bytes; empty when the slots do not run as places) and that stream.
+  std::pair<std::string, std::string> key_and_stream() {
+    StreamKey key;
+    if (!places_key(key)) return {};
+    ensure_stream(key);
+    return {std::string(reinterpret_cast<const char*>(key.w.data()), sizeof key.w),
+            std::string(st->stream.data(), st->stream_len)};
+  }
   std::size_t argument_capacity() const {
     std::size_t most = 0;
     for (int p = 0; p < N; ++p) {
@@ -625,6 +634,7 @@ struct alignas(64) FixedSearch {
   bool add_slots(KeyPart& part, int from, int to) const;
   static bool put_slot_size(KeyPart& part, std::size_t n);
   static unsigned put_chars(StreamKey& key, std::size_t& bit, const std::string& code);
+  unsigned put_argument_slot(StreamKey& key, std::size_t& bit, int i) const;
   bool finish_key(KeyPart& part, StreamKey& key) const;
   bool walk_places_key(StreamKey& key);
   // The walk's part of the key (walk_places_key): the key without the last

@@ -93,7 +93,7 @@ template <int N>
 bool FixedSearch<N>::finish_walk_key(StreamKey& key) const {
   key = outer_key;
   std::size_t bit = outer_bit;
-  const unsigned other = put_chars(key, bit, slot[N].code);
+  const unsigned other = put_argument_slot(key, bit, N);
   return (other & 4U) == 0 &&
          outer_count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
 }
@@ -152,7 +152,8 @@ bool FixedSearch<N>::add_slots(KeyPart& part, int from, int to) const {
   for (int i = from; i < to; ++i) {
     const std::string& code = slot[i].code;
     if (!put_slot_size(part, code.size())) return false;
-    part.other |= put_chars(part.key, part.bit, code);
+    part.other |=
+        i == N ? put_argument_slot(part.key, part.bit, i) : put_chars(part.key, part.bit, code);
     part.count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   }
   return true;
@@ -180,6 +181,36 @@ unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::
     bit += 2;
   }
   return other;
+}
+
+// An argument slot of the recursive call, [i + 1] (i > 0), into a key
+// (see put_chars).  The slot builds the values of parameter i - 1 only.
+// When it holds at most one command and no other parameter letter, and that
+// parameter's main-line argument is empty, every value of the parameter is
+// that one place repeated (or empty), in whatever order the slot holds its
+// characters; the places are numbered alike.  The slots then make the same
+// stream, and the key holds the characters in one order, the command first.
+// (The key holds the slot's size and the argument's.)  Keys put the last
+// slot so; the slots before it are put as they stand, in the part of the key
+// a walk keeps (there, fewer builds did not pay for the look).
+template <int N>
+unsigned FixedSearch<N>::put_argument_slot(StreamKey& key, std::size_t& bit, int i) const {
+  const code_parts& s = slot[i];
+  const std::array<int, 3> letters = {s.xcount, s.ycount, s.zcount};
+  const int commands = s.scount + s.turncount;
+  int own = 0;
+  int others = 0;
+  for (int q = 0; q < N; ++q) (q == i - 1 ? own : others) += letters[q];
+  if (commands > 1 || others != 0 || commands + own != static_cast<int>(s.code.size()) ||
+      !slot[kMainArg + i - 1].code.empty()) {
+    return put_chars(key, bit, s.code);
+  }
+  bit += 2 * static_cast<std::size_t>(commands);  // a command: 0
+  for (int k = 0; k < own; ++k) {
+    key.w[1 + bit / 64] |= static_cast<std::uint64_t>(i) << (bit % 64);
+    bit += 2;
+  }
+  return own != 0 ? static_cast<unsigned>(i) : 0U;
 }
 
 // Completes a key of the function's slots with the main line's sizes.

@@ -450,6 +450,59 @@ TEST(FastEngine, WalkedStreamKeysAreThoseWorkedOutFromScratch) {
   walked_keys_agree<3>(53);
 }
 
+// A last argument slot of at most one command and letters of its own
+// parameter only, that parameter's main-line argument empty: the slot's
+// characters in any order make the same stream, under one key.  With the
+// argument not empty the orders make different values, and different keys.
+template <int N>
+void repeated_place_slots_share_streams(unsigned seed) {
+  using Search = FixedSearch<N>;
+  testing::Draws draws(seed);
+  const std::string function_alphabet = testing::function_alphabet(N);
+  const char own = "XYZ"[N - 1];
+  int shared = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    List slots(Search::kSlots);
+    for (int i = 0; i < N; ++i) slots[i] = draws.fragment(function_alphabet, draws.pick(5));
+    for (int i = Search::kMain; i < Search::kSlots; ++i)
+      slots[i] = draws.fragment("srl", draws.pick(3));
+    const bool empty = draws.pick(4) != 0;
+    if (empty) slots[Search::kMainArg + N - 1].clear();
+    std::string last(static_cast<std::size_t>(1 + draws.pick(3)), own);
+    last += draws.fragment("srl", draws.pick(2));
+    std::string other = last;
+    std::shuffle(last.begin(), last.end(), draws.rng);
+    std::shuffle(other.begin(), other.end(), draws.rng);
+    const int msteps = 10 + draws.pick(150);
+    const auto stream_of = [&](const std::string& code) {
+      slots[N] = code;
+      Bench<N> b(testing::open_grid(), 4, msteps, 0);
+      b.fill(slots);
+      const auto got = b.s->key_and_stream();
+      EXPECT_FALSE(got.first.empty());
+      return got;
+    };
+    const auto one = stream_of(last);
+    const auto two = stream_of(other);
+    if (one.first == two.first) {
+      EXPECT_EQ(one.second, two.second) << last << " " << other;
+    }
+    if (empty) {
+      EXPECT_EQ(one.first, two.first) << last << " " << other;
+      shared += last != other ? 1 : 0;
+    } else if (slots[Search::kMainArg + N - 1].size() != 0 && last != other) {
+      EXPECT_NE(one.first, two.first) << last << " " << other;
+    }
+  }
+  EXPECT_GT(shared, 20);
+}
+
+TEST(FastEngine, ArgumentsOfOneRepeatedPlaceShareTheirStreams) {
+  repeated_place_slots_share_streams<1>(61);
+  repeated_place_slots_share_streams<2>(62);
+  repeated_place_slots_share_streams<3>(63);
+}
+
 TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
   Bench<2> b(catalogue_grid("0004"), 6, 14, 0);
   b.h.keys.inject('a');
