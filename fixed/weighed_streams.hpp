@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,7 +24,10 @@ class WeighedStreams {
   };
 
   // The hash of a stream's bytes, in whole words (the last one padded with
-  // zeros), and of what else its weights depend on.
+  // zeros), and of what else its weights depend on.  The words are only
+  // rotated and combined, with one mix at the end: a hash taken for
+  // another's costs one comparison of bytes (weights_from_twin), nothing
+  // else.
   static std::uint64_t hash(const unsigned char* bytes, std::size_t len, std::size_t room,
                             std::size_t places) {
     std::uint64_t h = (len * 0x9E3779B97F4A7C15ULL) ^ (room << 24) ^ places;
@@ -31,14 +35,14 @@ class WeighedStreams {
     for (; i + 8 <= len; i += 8) {
       std::uint64_t w = 0;
       std::memcpy(&w, bytes + i, 8);
-      h = mix(h ^ w);
+      h = std::rotl(h, 23) ^ w;
     }
     if (i < len) {
       std::uint64_t w = 0;
       std::memcpy(&w, bytes + i, len - i);
-      h = mix(h ^ w);
+      h = std::rotl(h, 23) ^ w;
     }
-    return h;
+    return mix(mix(h));
   }
 
   // The stream last weighed with this hash, if any.
