@@ -95,6 +95,7 @@ struct alignas(64) FixedSearch {
     ++slots_generation;
     ++letters_generation;
     ++outer_letters_generation;
+    ++head_letters_generation;
   }
 
   // Start-up dialogues (dialogues.hpp).
@@ -647,6 +648,11 @@ struct alignas(64) FixedSearch {
   std::uint64_t outer_part_generation = 0;
   std::uint64_t outer_main_sizes = 0;
   std::size_t outer_last_size = 0;
+  // The part of the function's slots before the last two, while
+  // head_letters_generation stays.
+  KeyPart head_part;
+  bool head_part_ok = false;
+  std::uint64_t head_part_generation = 0;
   void ensure_stream(const StreamKey& key);
   StreamKey places_now_key;  // the key of the current generation's stream
   // The streams of places the walk met last, by the walk's part of their
@@ -734,8 +740,10 @@ struct alignas(64) FixedSearch {
   // and the choice of places hold while that stays).
   std::uint64_t slots_generation = 1;
   std::uint64_t letters_generation = 1;
-  // The same for the function's slots before the last one.
+  // The same for the function's slots before the last one, and for those
+  // before the last two.
   std::uint64_t outer_letters_generation = 1;
+  std::uint64_t head_letters_generation = 1;
   std::uint64_t stream_generation = 0;
   std::uint64_t places_generation = 0;
   bool places_now = false;

@@ -111,6 +111,7 @@ void FixedSearch<N>::level() {
         if (!stepped || (p.code[0] != 'r' && p.code[0] != 'l')) {
           ++letters_generation;
           if constexpr (K < N) ++outer_letters_generation;
+          if constexpr (K + 1 < N) ++head_letters_generation;
         }
         stepped = true;
       }

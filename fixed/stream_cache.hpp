@@ -76,8 +76,15 @@ bool FixedSearch<N>::walk_outer_part() {
     outer_last_size = last.size();
     // The key with the sizes and the main line's places but without the
     // last slot's characters: those of the node are added below.
-    KeyPart part;
-    outer_part_ok = add_slots(part, 0, N);
+    // The slots before the last two change least often: their part is
+    // kept while their letters stay.
+    if (head_part_generation != head_letters_generation) {
+      head_part_generation = head_letters_generation;
+      head_part = KeyPart{};
+      head_part_ok = add_slots(head_part, 0, N - 1);
+    }
+    KeyPart part = head_part;
+    outer_part_ok = head_part_ok && add_slots(part, N - 1, N);
     outer_bit = part.bit;
     outer_part_ok =
         outer_part_ok && put_slot_size(part, last.size()) && finish_key(part, outer_key);
