@@ -2,6 +2,7 @@
 // two and eight threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <random>
