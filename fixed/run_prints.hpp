@@ -41,7 +41,7 @@ namespace solver {
 namespace run_prints_detail {
 
 // The drawn number of index i (splitmix64).
-inline std::uint64_t draw(std::uint64_t i) {
+constexpr std::uint64_t draw(std::uint64_t i) {
   std::uint64_t z = (i + 1) * 0x9E3779B97F4A7C15ULL;
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
@@ -128,7 +128,7 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   using run_prints_detail::draw;
   using run_prints_detail::kSubtreeNumbers;
   static constexpr std::size_t kParts = kPlaces + N + 3;
-  static const std::array<PrintSum, kParts> number = [] {
+  static constexpr std::array<PrintSum, kParts> number = [] {
     std::array<PrintSum, kParts> n{};
     for (std::size_t i = 0; i < kParts; ++i) {
       n[i] = draw(kSubtreeNumbers + i);
