@@ -396,6 +396,8 @@ struct alignas(64) FixedSearch {
   std::uint64_t bounded_skips = 0;     // nodes skipped by the bound (the same)
   std::uint64_t twin_weights = 0;      // streams weighed by a twin's (a test hook)
   RunPrint node_print(std::size_t main_from);
+  RunPrint subtree_sum(std::uint64_t function, unsigned moves) const;
+  void prefetch_next_nodes(bool one_run) const;
   void ask_for_candidate_prints(std::size_t main_from);
   // Below the node, one candidate only: the main line and its arguments
   // empty.

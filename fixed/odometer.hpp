@@ -330,13 +330,15 @@ bool FixedSearch<N>::skip_by_stream(std::uint64_t candidates) {
       subtrees = own_subtrees.get();
     }
     subtree_print = node_print(main_from);
+    const bool one_run = prints != nullptr && one_run_below();
+    prefetch_next_nodes(one_run);
     // A subtree of one candidate, the main line and its arguments empty:
     // that candidate's print is the function places' part (see
     // candidate_print), which the table of runs holds if the subtree
     // repeats one that did not clear (its candidate ran, or was found a
     // repeat of one that ran), or if any run of the same commands did not.
     // Its run, if it comes to that, keeps its print there.
-    if (prints != nullptr && one_run_below()) {
+    if (one_run) {
       if (!prints->has(RunPrint{node_function})) return false;
       ++subtrees_skipped;
       return skipped(candidates);

@@ -32,6 +32,7 @@
 // workers of a search share (print_table.hpp).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine.hpp"
@@ -51,6 +52,15 @@ constexpr std::uint64_t draw(std::uint64_t i) {
 // Indices of the numbers that weigh the parts of a subtree's print, far
 // from those of the positions.
 inline constexpr std::uint64_t kSubtreeNumbers = std::uint64_t{1} << 40;
+
+// Those numbers: the function places' part first, then the main line's
+// places, the slots' lengths and the two answers of the judgement.
+template <int N, std::size_t Places>
+inline constexpr std::array<std::uint64_t, Places + N + 3> kSubtreeParts = [] {
+  std::array<std::uint64_t, Places + N + 3> n{};
+  for (std::size_t i = 0; i < n.size(); ++i) n[i] = draw(kSubtreeNumbers + i);
+  return n;
+}();
 
 }  // namespace run_prints_detail
 
@@ -125,16 +135,7 @@ RunPrint FixedSearch<N>::candidate_print() {
 // rule: they are sums of drawn numbers).
 template <int N>
 RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
-  using run_prints_detail::draw;
-  using run_prints_detail::kSubtreeNumbers;
-  static constexpr std::size_t kParts = kPlaces + N + 3;
-  static constexpr std::array<PrintSum, kParts> number = [] {
-    std::array<PrintSum, kParts> n{};
-    for (std::size_t i = 0; i < kParts; ++i) {
-      n[i] = draw(kSubtreeNumbers + i);
-    }
-    return n;
-  }();
+  const auto& number = run_prints_detail::kSubtreeParts<N, kPlaces>;
   if (!st->weighed) weigh_stream();
   const PrintSum* w = st->weight.data();
   // The part of the slots before the last one is kept with the stream while
@@ -162,8 +163,6 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
   unsigned moves = st->outer_moves;
   std::size_t place = st->function_place;
   add_slot(slot[N], function, place, moves);
-  const bool any_s = (moves & 2U) != 0;
-  const bool any_turn = (moves & 1U) != 0;
   // The main line's places and the lengths (the stream's key holds the
   // lengths) are the same for every node of the stream.
   if (st->main_print_from != main_from) {
@@ -179,10 +178,49 @@ RunPrint FixedSearch<N>::node_print(std::size_t main_from) {
     st->main_print_from = main_from;
   }
   node_function = function;
+  return subtree_sum(function, moves);
+}
+
+// The print of a subtree of the current stream and main line from the
+// function places' part and whether the function's slots hold "s" (2) and
+// turns (1).
+template <int N>
+RunPrint FixedSearch<N>::subtree_sum(PrintSum function, unsigned moves) const {
+  const auto& number = run_prints_detail::kSubtreeParts<N, kPlaces>;
   PrintSum sum = function * number[0] + st->main_print;
-  sum += any_s ? number[kPlaces + N + 1] : number[kPlaces + N + 1] + number[kPlaces + N + 1];
-  sum += any_turn ? number[kPlaces + N + 2] : number[kPlaces + N + 2] + number[kPlaces + N + 2];
+  const PrintSum s = number[kPlaces + N + 1];
+  const PrintSum turn = number[kPlaces + N + 2];
+  sum += (moves & 2U) != 0 ? s : s + s;
+  sum += (moves & 1U) != 0 ? turn : turn + turn;
   return RunPrint{sum};
+}
+
+// The nodes that follow this one at the function's last slot while its
+// first character goes from "s" to "r" to "l" (the enumerator's fastest
+// step, the letters staying) share its stream and main line: their prints
+// differ from this node's by that place's weight times the change of its
+// command.  Their slots in the tables are asked for now, a node or two
+// ahead of their look-ups.  (A node the judgement or the bound settles
+// never looks: a wasted fetch.)
+template <int N>
+void FixedSearch<N>::prefetch_next_nodes(bool one_run) const {
+  const code_parts& last = slot[N];
+  if (last.code.empty() || (last.code[0] != 's' && last.code[0] != 'r')) return;
+  const PrintSum w = st->weight[st->function_place];
+  const std::uint64_t from = interpreter_detail::code_of(last.code[0]);
+  // The slot's own moves after the step: it holds one turn more, and "s"
+  // if it held one besides the first.
+  const int s_after = last.scount - (last.code[0] == 's' ? 1 : 0);
+  const unsigned moves = st->outer_moves | (s_after != 0 ? 2U : 0U) | 1U;
+  for (const std::uint64_t to : {std::uint64_t{kRight}, std::uint64_t{kLeft}}) {
+    if (to == from) continue;
+    const PrintSum function = node_function + w * to - w * from;
+    if (one_run) {
+      prints->prefetch(RunPrint{function});
+    } else {
+      subtrees->prefetch(subtree_sum(function, moves));
+    }
+  }
 }
 
 template <int N>
