@@ -136,14 +136,6 @@ void FixedSearch<N>::build_full_stream() {
     used += main_size[p] + kSlack;
   }
 
-  // Appends k bytes; false once the stream holds `room` commands (the last
-  // one is refused by the step limit).
-  const auto put = [&](const char* p, std::size_t k) {
-    const std::size_t take = std::min(k, room - len);
-    full_stream_detail::copy_bytes(out + len, p, take);
-    len += take;
-    return len != room;
-  };
   const bool body_moves = j.scount != 0 || j.turncount != 0;
   // The parameters live_parameters() names, from the letters of the pieces.
   unsigned live = body.letters;
@@ -179,13 +171,18 @@ void FixedSearch<N>::build_full_stream() {
   CallValues* cur = &sets[0];
   CallValues* next = &sets[1];
 
-  // Emits a call whose values are those of `from`.
+  // Emits a call whose values are those of `from`; false once the stream
+  // holds `room` commands.  (Pieces past that point take nothing: their
+  // blocks land in the spare bytes.)
+  const int body_count = body.count;
   const auto emit_call = [&](const CallValues& from) {
-    for (int i = 0; i < body.count; ++i) {
+    for (int i = 0; i < body_count; ++i) {
       const Piece& pc = body.piece[i];
-      if (!put(from.at[pc.source] + pc.start, from.size[pc.source] + pc.len)) return false;
+      const std::size_t take = std::min(from.size[pc.source] + pc.len, room - len);
+      full_stream_detail::copy_bytes(out + len, from.at[pc.source] + pc.start, take);
+      len += take;
     }
-    return true;
+    return len != room;
   };
 
   StreamEnd end = StreamEnd::Open;
@@ -257,11 +254,15 @@ void FixedSearch<N>::build_full_stream() {
         }
         next->size[p] = non_empty ? 1 : 0;
       } else {
+        // (Pieces past the budget take nothing, as above.)
+        const Pieces& pieces = arg[p];
+        const int count = pieces.count;
+        char* const to = next->at[p];
         std::size_t at = 0;
-        for (int i = 0; i < arg[p].count && at < budget; ++i) {
-          const Piece& pc = arg[p].piece[i];
+        for (int i = 0; i < count; ++i) {
+          const Piece& pc = pieces.piece[i];
           const std::size_t take = std::min(cur->size[pc.source] + pc.len, budget - at);
-          full_stream_detail::copy_bytes(next->at[p] + at, cur->at[pc.source] + pc.start, take);
+          full_stream_detail::copy_bytes(to + at, cur->at[pc.source] + pc.start, take);
           at += take;
         }
         next->size[p] = at;
