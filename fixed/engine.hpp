@@ -638,6 +638,7 @@ struct alignas(64) FixedSearch {
   static bool put_slot_size(KeyPart& part, std::size_t n);
   static unsigned put_chars(StreamKey& key, std::size_t& bit, const std::string& code);
   unsigned put_argument_slot(StreamKey& key, std::size_t& bit, int i) const;
+  static bool one_run_of_commands(const std::string& code, int commands);
   bool finish_key(KeyPart& part, StreamKey& key) const;
   bool walk_places_key(StreamKey& key);
   // The walk's part of the key (walk_places_key): the key without the last

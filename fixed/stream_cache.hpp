@@ -192,32 +192,81 @@ unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::
 
 // An argument slot of the recursive call, [i + 1] (i > 0), into a key
 // (see put_chars).  The slot builds the values of parameter i - 1 only.
-// When it holds at most one command and no other parameter letter, and that
-// parameter's main-line argument is empty, every value of the parameter is
-// that one place repeated (or empty), in whatever order the slot holds its
-// characters; the places are numbered alike.  The slots then make the same
-// stream, and the key holds the characters in one order, the command first.
-// (The key holds the slot's size and the argument's.)  Keys put the last
-// slot so; the slots before it are put as they stand, in the part of the key
-// a walk keeps (there, fewer builds did not pay for the look).
+// Take the parameters whose values reach that one's, through the letters
+// of its slot and of theirs in turn (it among them).  Say their slots hold
+// nothing but commands and parameter letters, their commands stand side by
+// side in one of them (a run c of places p, p + 1, ...), and their
+// main-line arguments are empty.  Then each of their values is c^e, or the
+// first L characters of c c c ... with L its call's budget: so are their
+// first values (empty); a slot of such letters and c makes c^e again when
+// none was cut, and otherwise the first L' characters of c c c ... again
+// (L' <= L: up to the first value cut, the characters are c c c ..., and
+// that value is at least L long), in whatever order it holds its letters
+// and its run (numbered alike in every order).  So this slot's values, and
+// the stream, are the same for every such order: the key holds its
+// characters in one order, the commands first, then X, Y, Z.  (The key
+// holds the slot's size and the argument's.)  Keys put the last slot so;
+// the slots before it are put as they stand, in the part of the key a walk
+// keeps (there, fewer builds did not pay for the look).
 template <int N>
 unsigned FixedSearch<N>::put_argument_slot(StreamKey& key, std::size_t& bit, int i) const {
+  const auto letters_of = [](const code_parts& p) {
+    return std::array<int, 3>{p.xcount, p.ycount, p.zcount};
+  };
+  const auto letter_bits = [&](const code_parts& p) {
+    const std::array<int, 3> n = letters_of(p);
+    unsigned bits = 0;
+    for (int q = 0; q < N; ++q) bits |= n[static_cast<std::size_t>(q)] != 0 ? 1U << q : 0U;
+    return bits;
+  };
   const code_parts& s = slot[i];
-  const std::array<int, 3> letters = {s.xcount, s.ycount, s.zcount};
-  const int commands = s.scount + s.turncount;
-  int own = 0;
-  int others = 0;
-  for (int q = 0; q < N; ++q) (q == i - 1 ? own : others) += letters[q];
-  if (commands > 1 || others != 0 || commands + own != static_cast<int>(s.code.size()) ||
-      !slot[kMainArg + i - 1].code.empty()) {
+  unsigned reach = 1U << (i - 1);
+  for (int round = 0; round < N; ++round) {
+    for (int q = 0; q < N; ++q) {
+      if ((reach >> q & 1U) != 0) reach |= letter_bits(slot[kArg + q]);
+    }
+  }
+  const code_parts* run = nullptr;  // the slot with commands
+  int with_commands = 0;
+  bool plain = true;
+  for (int q = 0; q < N; ++q) {
+    if ((reach >> q & 1U) == 0) continue;
+    const code_parts& a = slot[kArg + q];
+    const std::array<int, 3> n = letters_of(a);
+    const int moves = a.scount + a.turncount;
+    plain = plain && moves + n[0] + n[1] + n[2] == static_cast<int>(a.code.size()) &&
+            slot[kMainArg + q].code.empty();
+    with_commands += moves != 0 ? 1 : 0;
+    run = moves != 0 ? &a : run;
+  }
+  if (with_commands > 1 || !plain ||
+      (run != nullptr && !one_run_of_commands(run->code, run->scount + run->turncount))) {
     return put_chars(key, bit, s.code);
   }
-  bit += 2 * static_cast<std::size_t>(commands);  // a command: 0
-  for (int k = 0; k < own; ++k) {
-    key.w[1 + bit / 64] |= static_cast<std::uint64_t>(i) << (bit % 64);
-    bit += 2;
+  bit += 2 * static_cast<std::size_t>(s.scount + s.turncount);  // a command: 0
+  const std::array<int, 3> n = letters_of(s);
+  unsigned classes = 0;
+  for (int q = 0; q < N; ++q) {
+    for (int k = 0; k < n[static_cast<std::size_t>(q)]; ++k) {
+      key.w[1 + bit / 64] |= static_cast<std::uint64_t>(q + 1) << (bit % 64);
+      bit += 2;
+      classes |= static_cast<unsigned>(q + 1);
+    }
   }
-  return own != 0 ? static_cast<unsigned>(i) : 0U;
+  return classes;
+}
+
+// Whether the `commands` commands of a slot of commands and parameter
+// letters stand side by side.
+template <int N>
+bool FixedSearch<N>::one_run_of_commands(const std::string& code, int commands) {
+  if (commands <= 1) return true;
+  std::size_t first = 0;
+  while (!interpreter_detail::is_command(code[first])) ++first;
+  for (std::size_t c = first + 1; c < first + static_cast<std::size_t>(commands); ++c) {
+    if (!interpreter_detail::is_command(code[c])) return false;
+  }
+  return true;
 }
 
 // Completes a key of the function's slots with the main line's sizes.
