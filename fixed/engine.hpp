@@ -637,7 +637,8 @@ struct alignas(64) FixedSearch {
   bool add_slots(KeyPart& part, int from, int to) const;
   static bool put_slot_size(KeyPart& part, std::size_t n);
   static unsigned put_chars(StreamKey& key, std::size_t& bit, const std::string& code);
-  unsigned put_argument_slot(StreamKey& key, std::size_t& bit, int i) const;
+  unsigned put_last_slot(StreamKey& key, std::size_t& bit) const;
+  static void put_two(StreamKey& key, std::size_t& bit, unsigned two);
   static bool one_run_of_commands(const std::string& code, int commands);
   bool finish_key(KeyPart& part, StreamKey& key) const;
   bool walk_places_key(StreamKey& key);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <memory>
 
 #include "engine.hpp"
@@ -100,7 +101,7 @@ template <int N>
 bool FixedSearch<N>::finish_walk_key(StreamKey& key) const {
   key = outer_key;
   std::size_t bit = outer_bit;
-  const unsigned other = put_argument_slot(key, bit, N);
+  const unsigned other = put_last_slot(key, bit);
   return (other & 4U) == 0 &&
          outer_count + static_cast<std::size_t>(slot[N].scount + slot[N].turncount) < kPlaces;
 }
@@ -159,8 +160,7 @@ bool FixedSearch<N>::add_slots(KeyPart& part, int from, int to) const {
   for (int i = from; i < to; ++i) {
     const std::string& code = slot[i].code;
     if (!put_slot_size(part, code.size())) return false;
-    part.other |=
-        i == N ? put_argument_slot(part.key, part.bit, i) : put_chars(part.key, part.bit, code);
+    part.other |= i == N ? put_last_slot(part.key, part.bit) : put_chars(part.key, part.bit, code);
     part.count += static_cast<std::size_t>(slot[i].scount + slot[i].turncount);
   }
   return true;
@@ -190,70 +190,85 @@ unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::
   return other;
 }
 
-// An argument slot of the recursive call, [i + 1] (i > 0), into a key
-// (see put_chars).  The slot builds the values of parameter i - 1 only.
-// Take the parameters whose values reach that one's, through the letters
-// of its slot and of theirs in turn (it among them).  Say their slots hold
-// nothing but commands and parameter letters, their commands stand side by
-// side in one of them (a run c of places p, p + 1, ...), and their
-// main-line arguments are empty.  Then each of their values is c^e, or the
-// first L characters of c c c ... with L its call's budget: so are their
-// first values (empty); a slot of such letters and c makes c^e again when
-// none was cut, and otherwise the first L' characters of c c c ... again
-// (L' <= L: up to the first value cut, the characters are c c c ..., and
-// that value is at least L long), in whatever order it holds its letters
-// and its run (numbered alike in every order).  So this slot's values, and
-// the stream, are the same for every such order: the key holds its
-// characters in one order, the commands first, then X, Y, Z.  (The key
-// holds the slot's size and the argument's.)  Keys put the last slot so;
-// the slots before it are put as they stand, in the part of the key a walk
-// keeps (there, fewer builds did not pay for the look).
+// The last argument slot of the recursive call, [N + 1], into a key (see
+// put_chars), the slots before it in the key already.  An argument slot
+// builds the values of its parameter only.  Take a parameter and those
+// whose values reach its values, through the letters of its slot and of
+// theirs in turn.  Say their slots hold nothing but commands and parameter
+// letters, their commands stand side by side in one of them (a run c of
+// places p, p + 1, ...), and their main-line arguments are empty.  Then
+// each of their values is c^e, or the first L characters of c c c ... with
+// L its call's budget: so are their first values (empty); a slot of such
+// letters and c makes c^e again when none was cut, and otherwise the first
+// L' characters of c c c ... again (L' <= L: up to the first value cut,
+// the characters are c c c ..., and that value is at least L long), in
+// whatever order it holds its letters and its run (numbered alike in every
+// order, and the other slots' places stay).  So their values, every other
+// value and the stream are the same for every such order of their slots:
+// the key holds the characters of each in one order, the commands first,
+// then X, Y, Z.  (The key holds the slots' sizes and the arguments'.)
 template <int N>
-unsigned FixedSearch<N>::put_argument_slot(StreamKey& key, std::size_t& bit, int i) const {
-  const auto letters_of = [](const code_parts& p) {
-    return std::array<int, 3>{p.xcount, p.ycount, p.zcount};
-  };
-  const auto letter_bits = [&](const code_parts& p) {
-    const std::array<int, 3> n = letters_of(p);
-    unsigned bits = 0;
-    for (int q = 0; q < N; ++q) bits |= n[static_cast<std::size_t>(q)] != 0 ? 1U << q : 0U;
-    return bits;
-  };
-  const code_parts& s = slot[i];
-  unsigned reach = 1U << (i - 1);
-  for (int round = 0; round < N; ++round) {
-    for (int q = 0; q < N; ++q) {
-      if ((reach >> q & 1U) != 0) reach |= letter_bits(slot[kArg + q]);
-    }
-  }
-  const code_parts* run = nullptr;  // the slot with commands
-  int with_commands = 0;
-  bool plain = true;
+unsigned FixedSearch<N>::put_last_slot(StreamKey& key, std::size_t& bit) const {
+  // Of each parameter's slot: the parameters it names, whether it holds
+  // commands, and whether it may take part (commands and letters only, an
+  // empty main-line argument, the commands side by side).
+  std::array<unsigned, N> names{};
+  unsigned with_commands = 0;
+  unsigned plain = 0;
   for (int q = 0; q < N; ++q) {
-    if ((reach >> q & 1U) == 0) continue;
     const code_parts& a = slot[kArg + q];
-    const std::array<int, 3> n = letters_of(a);
+    const std::array<int, 3> n = {a.xcount, a.ycount, a.zcount};
     const int moves = a.scount + a.turncount;
-    plain = plain && moves + n[0] + n[1] + n[2] == static_cast<int>(a.code.size()) &&
-            slot[kMainArg + q].code.empty();
-    with_commands += moves != 0 ? 1 : 0;
-    run = moves != 0 ? &a : run;
+    int letters = 0;
+    for (int r = 0; r < N; ++r) {
+      names[static_cast<std::size_t>(q)] |= n[static_cast<std::size_t>(r)] != 0 ? 1U << r : 0U;
+      letters += n[static_cast<std::size_t>(r)];
+    }
+    with_commands |= moves != 0 ? 1U << q : 0U;
+    const bool fits = moves + letters == static_cast<int>(a.code.size()) &&
+                      slot[kMainArg + q].code.empty() && one_run_of_commands(a.code, moves);
+    plain |= fits ? 1U << q : 0U;
   }
-  if (with_commands > 1 || !plain ||
-      (run != nullptr && !one_run_of_commands(run->code, run->scount + run->turncount))) {
-    return put_chars(key, bit, s.code);
-  }
-  bit += 2 * static_cast<std::size_t>(s.scount + s.turncount);  // a command: 0
-  const std::array<int, 3> n = letters_of(s);
-  unsigned classes = 0;
+  // The parameters whose slots are put in one order.
+  unsigned ordered = 0;
   for (int q = 0; q < N; ++q) {
-    for (int k = 0; k < n[static_cast<std::size_t>(q)]; ++k) {
-      key.w[1 + bit / 64] |= static_cast<std::uint64_t>(q + 1) << (bit % 64);
-      bit += 2;
-      classes |= static_cast<unsigned>(q + 1);
+    unsigned reach = 1U << q;
+    for (int round = 1; round < N; ++round) {
+      for (int r = 0; r < N; ++r) {
+        if ((reach >> r & 1U) != 0) reach |= names[static_cast<std::size_t>(r)];
+      }
+    }
+    if ((reach & ~plain) == 0 && std::popcount(reach & with_commands) <= 1) ordered |= 1U << q;
+  }
+  const std::size_t last_bit = bit;
+  const unsigned other = put_chars(key, bit, slot[N].code);
+  if (ordered == 0) return other;
+  // Each slot's characters start where the characters of the slots before
+  // it end.
+  std::size_t at = last_bit;
+  for (int q = N - 1; q >= 0; --q) {
+    const code_parts& a = slot[kArg + q];
+    if (q < N - 1) at -= 2 * a.code.size();
+    if ((ordered >> q & 1U) == 0) continue;
+    std::size_t b = at;
+    for (int k = 0; k < a.scount + a.turncount; ++k) put_two(key, b, 0);
+    const std::array<int, 3> n = {a.xcount, a.ycount, a.zcount};
+    for (int r = 0; r < N; ++r) {
+      for (int k = 0; k < n[static_cast<std::size_t>(r)]; ++k) {
+        put_two(key, b, static_cast<unsigned>(r + 1));
+      }
     }
   }
-  return classes;
+  return other;
+}
+
+// Sets the two bits of one character in a key at `bit`, which moves past
+// them.
+template <int N>
+void FixedSearch<N>::put_two(StreamKey& key, std::size_t& bit, unsigned two) {
+  std::uint64_t& w = key.w[1 + bit / 64];
+  w = (w & ~(std::uint64_t{3} << (bit % 64))) | static_cast<std::uint64_t>(two) << (bit % 64);
+  bit += 2;
 }
 
 // Whether the `commands` commands of a slot of commands and parameter

@@ -477,14 +477,15 @@ std::string places_pattern(std::string code) {
   return code;
 }
 
-// Orders of the last argument slot's characters share a key only when they
-// make the same stream.  They do share one when the parameters that reach
-// its values hold commands in one run of one slot, and nothing else but
+// Orders of the argument slots' characters share a key only when they make
+// the same stream.  They do share one when the parameters that reach each
+// slot's values hold commands in one run of one slot, and nothing else but
 // their letters, and have empty main-line arguments: here, the slots of the
-// other parameters without commands and every main-line argument empty,
-// the last slot's run kept whole.  With its own main-line argument not
-// empty, orders that differ have different keys.  The step limits cut
-// values to their budgets as often as not.
+// parameters before the last without commands and every main-line argument
+// empty, the last slot's run kept whole.  With the last parameter's
+// main-line argument not empty, orders of its slot that differ have
+// different keys.  The step limits cut values to their budgets as often as
+// not.
 template <int N>
 void reordered_argument_slots_share_streams(unsigned seed) {
   using Search = FixedSearch<N>;
@@ -509,29 +510,44 @@ void reordered_argument_slots_share_streams(unsigned seed) {
     std::string last(static_cast<std::size_t>(1 + draws.pick(3)), "XYZ"[N - 1]);
     last += draws.fragment(letters, draws.pick(3));
     last += draws.fragment("srl", draws.pick(4));
+    slots[N] = last;
     const bool whole_run = draws.pick(3) != 0;
-    const std::string one_order = reordered(last, whole_run, draws.rng);
-    const std::string other_order = reordered(last, whole_run, draws.rng);
+    // The argument slots in other orders: the last as above, the others
+    // (runs kept whole) with the last parameter's argument empty.
+    const auto reorder = [&] {
+      List r = slots;
+      for (int i = 1; i < N; ++i) r[i] = reordered(slots[i], true, draws.rng);
+      r[N] = reordered(slots[N], whole_run, draws.rng);
+      return r;
+    };
+    const List one_order = empty ? reorder() : slots;
+    List other_order = reorder();
+    if (!empty) {
+      for (int i = 1; i < N; ++i) other_order[i] = slots[i];
+    }
     const int msteps = 10 + draws.pick(150);
-    const auto stream_of = [&](const std::string& code) {
-      slots[N] = code;
+    const auto stream_of = [&](const List& s) {
       Bench<N> b(testing::open_grid(), 4, msteps, 0);
-      b.fill(slots);
+      b.fill(s);
       const auto got = b.s->key_and_stream();
       EXPECT_FALSE(got.first.empty());
       return got;
     };
     const auto one = stream_of(one_order);
     const auto two = stream_of(other_order);
-    const std::string what = one_order + " " + other_order + " msteps " + std::to_string(msteps);
+    std::string what = "msteps " + std::to_string(msteps) + ":";
+    for (int i = 0; i <= N; ++i) what += " [" + one_order[i] + "|" + other_order[i] + "]";
     if (one.first == two.first) {
       EXPECT_EQ(one.second, two.second) << what;
     }
+    bool differ = false;
+    for (int i = 1; i <= N; ++i)
+      differ = differ || places_pattern(one_order[i]) != places_pattern(other_order[i]);
     if (quiet && empty && whole_run) {
       EXPECT_EQ(one.first, two.first) << what;
-      shared += places_pattern(one_order) != places_pattern(other_order) ? 1 : 0;
+      shared += differ ? 1 : 0;
     } else if (!slots[Search::kMainArg + N - 1].empty() &&
-               places_pattern(one_order) != places_pattern(other_order)) {
+               places_pattern(one_order[N]) != places_pattern(other_order[N])) {
       EXPECT_NE(one.first, two.first) << what;
       ++apart;
     }
