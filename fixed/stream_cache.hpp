@@ -212,33 +212,45 @@ unsigned FixedSearch<N>::put_last_slot(StreamKey& key, std::size_t& bit) const {
   // Of each parameter's slot: the parameters it names, whether it holds
   // commands, and whether it may take part (commands and letters only, an
   // empty main-line argument, the commands side by side).
-  std::array<unsigned, N> names{};
+  // Each parameter and, first, those its slot names.
+  std::array<unsigned, N> reach{};
   unsigned with_commands = 0;
   unsigned plain = 0;
+#pragma GCC unroll 3
   for (int q = 0; q < N; ++q) {
     const code_parts& a = slot[kArg + q];
-    const std::array<int, 3> n = {a.xcount, a.ycount, a.zcount};
     const int moves = a.scount + a.turncount;
-    int letters = 0;
-    for (int r = 0; r < N; ++r) {
-      names[static_cast<std::size_t>(q)] |= n[static_cast<std::size_t>(r)] != 0 ? 1U << r : 0U;
-      letters += n[static_cast<std::size_t>(r)];
-    }
+    const int letters = a.xcount + (N >= 2 ? a.ycount : 0) + (N >= 3 ? a.zcount : 0);
+    reach[static_cast<std::size_t>(q)] = 1U << q | (a.xcount != 0 ? 1U : 0U) |
+                                         (N >= 2 && a.ycount != 0 ? 2U : 0U) |
+                                         (N >= 3 && a.zcount != 0 ? 4U : 0U);
     with_commands |= moves != 0 ? 1U << q : 0U;
     const bool fits = moves + letters == static_cast<int>(a.code.size()) &&
                       slot[kMainArg + q].code.empty() && one_run_of_commands(a.code, moves);
     plain |= fits ? 1U << q : 0U;
   }
-  // The parameters whose slots are put in one order.
-  unsigned ordered = 0;
-  for (int q = 0; q < N; ++q) {
-    unsigned reach = 1U << q;
-    for (int round = 1; round < N; ++round) {
+  // The parameters whose slots are put in one order: those that reach only
+  // parameters that may take part, and commands in one slot at most.
+  const std::array<unsigned, N> names = reach;
+#pragma GCC unroll 3
+  for (int round = 1; round < N; ++round) {
+#pragma GCC unroll 3
+    for (int q = 0; q < N; ++q) {
+      unsigned more = 0;
+#pragma GCC unroll 3
       for (int r = 0; r < N; ++r) {
-        if ((reach >> r & 1U) != 0) reach |= names[static_cast<std::size_t>(r)];
+        more |= (reach[static_cast<std::size_t>(q)] >> r & 1U) != 0
+                    ? names[static_cast<std::size_t>(r)]
+                    : 0U;
       }
+      reach[static_cast<std::size_t>(q)] |= more;
     }
-    if ((reach & ~plain) == 0 && std::popcount(reach & with_commands) <= 1) ordered |= 1U << q;
+  }
+  unsigned ordered = 0;
+#pragma GCC unroll 3
+  for (int q = 0; q < N; ++q) {
+    const unsigned r = reach[static_cast<std::size_t>(q)];
+    if ((r & ~plain) == 0 && std::popcount(r & with_commands) <= 1) ordered |= 1U << q;
   }
   const std::size_t last_bit = bit;
   const unsigned other = put_chars(key, bit, slot[N].code);
