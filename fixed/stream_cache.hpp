@@ -209,10 +209,10 @@ unsigned FixedSearch<N>::put_chars(StreamKey& key, std::size_t& bit, const std::
 // then X, Y, Z.  (The key holds the slots' sizes and the arguments'.)
 template <int N>
 unsigned FixedSearch<N>::put_last_slot(StreamKey& key, std::size_t& bit) const {
-  // Of each parameter's slot: the parameters it names, whether it holds
-  // commands, and whether it may take part (commands and letters only, an
-  // empty main-line argument, the commands side by side).
-  // Each parameter and, first, those its slot names.
+  // Of each parameter's slot: the parameters it reaches (first itself and
+  // those the slot names), whether it holds commands, and whether it may
+  // take part (commands and letters only, an empty main-line argument, the
+  // commands side by side).
   std::array<unsigned, N> reach{};
   unsigned with_commands = 0;
   unsigned plain = 0;

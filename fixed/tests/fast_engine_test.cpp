@@ -410,8 +410,6 @@ std::string position_lengths(const std::string& out, std::size_t from, int slots
   return lengths;
 }
 
-// With every candidate counted without a run, a waiting key is still seen:
-// the position shown is a candidate of the distribution being searched.
 // A walk keeps the part of a stream's key that the slots before the last
 // function slot and the sizes make, and adds the last slot's characters at
 // each node: the key is the one worked out from scratch, as the slots move
@@ -562,6 +560,8 @@ TEST(FastEngine, ReorderedArgumentsThatMakeTheSameValuesShareTheirStreams) {
   reordered_argument_slots_share_streams<3>(63);
 }
 
+// With every candidate counted without a run, a waiting key is still seen:
+// the position shown is a candidate of the distribution being searched.
 TEST(FastEngine, AKeyIsSeenWhileCandidatesAreOnlyCounted) {
   Bench<2> b(catalogue_grid("0004"), 6, 14, 0);
   b.h.keys.inject('a');
