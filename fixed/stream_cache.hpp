@@ -34,7 +34,7 @@ inline constexpr auto kTwo = [] {
 // only, few enough characters to number, and slots small enough for the
 // key; when they do, `key` is the key of their stream: the lengths of the
 // slots (a byte each) and two bits per character of the function's slots (a
-// command, X, Y or Z).
+// command, X, Y or Z; some argument slots in one order, see put_last_slot).
 template <int N>
 bool FixedSearch<N>::places_key(StreamKey& key) const {
   if (main_arguments_hold_letters()) return false;
@@ -46,7 +46,8 @@ bool FixedSearch<N>::places_key(StreamKey& key) const {
 // slots before the last one make is kept while no letter of theirs moves
 // (the odometer bumps outer_letters_generation whenever one may have),
 // completed with the sizes of the last slot and of the main line as long as
-// they stay: a node then adds only its last slot's characters.
+// they stay: a node then adds only its last slot's characters (and puts
+// argument slots in one order where put_last_slot may).
 template <int N>
 bool FixedSearch<N>::walk_places_key(StreamKey& key) {
   return walk_outer_part() && finish_walk_key(key);
@@ -96,7 +97,7 @@ bool FixedSearch<N>::walk_outer_part() {
 }
 
 // The key of the current slots from the walk's part and the last slot's
-// characters.
+// characters (see put_last_slot).
 template <int N>
 bool FixedSearch<N>::finish_walk_key(StreamKey& key) const {
   key = outer_key;
