@@ -444,11 +444,21 @@ struct alignas(64) FixedSearch {
     const bool from_scratch = places_key(whole);
     return by_walk == from_scratch && (!by_walk || walked == whole);
   }
+  // Test hook: the stream of places that a walk takes for the current slots
+  // (walk_places_key, then the cache or a build that may keep the cut of
+  // the slots before the last one); empty when they do not run as places.
+  std::string walked_stream() {
+    StreamKey key;
+    if (!walk_places_key(key)) return {};
+    ensure_stream(key);
+    return std::string(st->stream.data(), st->stream_len);
+  }
   // Test hook: the key of the current slots' stream of places (its words
   // as bytes; empty when the slots do not run as places) and that stream.
   std::pair<std::string, std::string> key_and_stream() {
     StreamKey key;
     if (!places_key(key)) return {};
+    cut_outer_kept = false;
     ensure_stream(key);
     return {std::string(reinterpret_cast<const char*>(key.w.data()), sizeof key.w),
             std::string(st->stream.data(), st->stream_len)};
@@ -711,10 +721,11 @@ struct alignas(64) FixedSearch {
   std::vector<char> scratch;
   // The body's pieces and those of the argument slots before the last one,
   // with where their text and places end, kept from one build to the next
-  // while those slots hold the same characters (and the body is cut at the
-  // same length), as they do for the builds below one node of the level
-  // above.
-  std::array<std::string, N> cut_outer_codes;
+  // while no letter of those slots moves (outer_letters_generation stays;
+  // places are numbered whatever the commands) and the body is cut at the
+  // same length, as for the builds below one node of the level above.
+  // Builds asked for from outside the walk cut afresh.
+  std::uint64_t cut_outer_generation = 0;
   std::size_t cut_outer_body = 0;
   std::size_t cut_outer_used = 0;
   std::size_t cut_outer_place = 0;

@@ -95,29 +95,22 @@ void FixedSearch<N>::build_full_stream() {
   std::size_t place = 1;
   Pieces& body = cut_body;
   std::array<Pieces, N>& arg = cut_args;
-  const auto same_code = [](const std::string& kept, const char* code, std::size_t n) {
-    return kept.size() == n && std::memcmp(kept.data(), code, n) == 0;
-  };
-  bool outer_kept = cut_outer_kept && cut_outer_body == body_n &&
-                    same_code(cut_outer_codes[0], body_code.data(), body_code.size());
-  for (int p = 0; p + 1 < N && outer_kept; ++p) {
-    const std::string& code = slot[kArg + p].code;
-    outer_kept = same_code(cut_outer_codes[p + 1], code.data(), code.size());
-  }
-  if (outer_kept) {
+  // (The pieces of a slot follow from where it holds commands and which
+  // letters: they stay while its letters stay, see cut_outer_generation.)
+  if (cut_outer_kept && cut_outer_generation == outer_letters_generation &&
+      cut_outer_body == body_n) {
     used = cut_outer_used;
     place = cut_outer_place;
   } else {
     cut_pieces(body_code, body_n, place, t, used, body);
-    cut_outer_codes[0] = body_code;
     cut_outer_body = body_n;
     for (int p = 0; p + 1 < N; ++p) {
       const std::string& code = slot[kArg + p].code;
       cut_pieces(code, code.size(), place, t, used, arg[p]);
-      cut_outer_codes[p + 1] = code;
     }
     cut_outer_used = used;
     cut_outer_place = place;
+    cut_outer_generation = outer_letters_generation;
     cut_outer_kept = true;
   }
   const std::string& last_code = slot[kArg + N - 1].code;

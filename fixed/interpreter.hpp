@@ -372,6 +372,9 @@ void FixedSearch<N>::build_emptiness_only(const code_parts& source, ArgValue& de
 // it (refused or not).
 template <int N>
 void FixedSearch<N>::start_stream(int places) {
+  // A caller that does not know whether the slots run as places is not the
+  // walk, whose generations tell the builder when it may keep its cut.
+  if (places < 0) cut_outer_kept = false;
   st->stream_len = 0;
   st->stream_base = 0;
   const auto prefix = static_cast<long long>(slot[kMain].code.size());

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <memory>
 
 #include "engine.hpp"
@@ -251,7 +250,8 @@ unsigned FixedSearch<N>::put_last_slot(StreamKey& key, std::size_t& bit) const {
 #pragma GCC unroll 3
   for (int q = 0; q < N; ++q) {
     const unsigned r = reach[static_cast<std::size_t>(q)];
-    if ((r & ~plain) == 0 && std::popcount(r & with_commands) <= 1) ordered |= 1U << q;
+    const unsigned commanding = r & with_commands;  // at most one slot
+    if ((r & ~plain) == 0 && (commanding & (commanding - 1)) == 0) ordered |= 1U << q;
   }
   const std::size_t last_bit = bit;
   const unsigned other = put_chars(key, bit, slot[N].code);
@@ -341,6 +341,9 @@ void FixedSearch<N>::ensure_stream(bool with_places) {
     start_stream();
     return;
   }
+  // (Called from outside the walk: the slots may have been set without a
+  // generation bumped, so the builder cuts them afresh.)
+  cut_outer_kept = false;
   StreamKey key;
   places_key(key);
   ensure_stream(key);
