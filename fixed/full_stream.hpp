@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "engine.hpp"
@@ -26,6 +27,26 @@ inline void copy_bytes(char* to, const char* from, std::size_t n) {
     std::memcpy(to + i, from + i, 16);
     i += 16;
   } while (i < n);
+}
+
+// Whether n bytes at a and at b are the same, both with kSlack bytes to
+// spare.  Values of up to 16 bytes (most of them) are compared as one block
+// each, the bytes past n masked off.
+inline constexpr auto kFirstBytes = [] {
+  std::array<unsigned char, 32> m{};
+  for (std::size_t i = 0; i < 16; ++i) m[i] = 0xff;
+  return m;
+}();
+
+inline bool same_bytes(const char* a, const char* b, std::size_t n) {
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  std::uint64_t x[2];
+  std::uint64_t y[2];
+  std::uint64_t mask[2];
+  std::memcpy(x, a, 16);
+  std::memcpy(y, b, 16);
+  std::memcpy(mask, kFirstBytes.data() + 16 - n, 16);  // n bytes of 0xff
+  return (((x[0] ^ y[0]) & mask[0]) | ((x[1] ^ y[1]) & mask[1])) == 0;
 }
 
 }  // namespace full_stream_detail
@@ -195,7 +216,8 @@ void FixedSearch<N>::build_full_stream() {
     for (int p = 0; p < N; ++p) {
       if (next->size[p] != h.size[p]) return false;
       if ((live >> p & 1U) == 0) continue;
-      if (next->size[p] >= budget || std::memcmp(next->at[p], h.at[p], next->size[p]) != 0)
+      if (next->size[p] >= budget ||
+          !full_stream_detail::same_bytes(next->at[p], h.at[p], next->size[p]))
         return false;
     }
     return true;

@@ -259,5 +259,24 @@ TEST(Interpreter, LargestStepLimitStaysSmall) {
   EXPECT_LE(run.s->argument_capacity(), 1024u);
 }
 
+// The builder compares values in whole blocks, masking off what lies past
+// them: bytes after n never count, any byte before n does.
+TEST(StreamBuilder, SameBytesLooksAtTheFirstNBytesOnly) {
+  std::mt19937 rng(17);
+  constexpr std::size_t kRoom = 48 + full_stream_detail::kSlack;
+  for (std::size_t n = 0; n <= 48; ++n) {
+    for (int trial = 0; trial < 40; ++trial) {
+      std::array<char, kRoom> a{};
+      for (char& ch : a) ch = static_cast<char>(rng());
+      std::array<char, kRoom> b = a;
+      const std::size_t at = rng() % (n + full_stream_detail::kSlack);
+      b[at] = static_cast<char>(b[at] ^ (1 + rng() % 255));
+      EXPECT_EQ(full_stream_detail::same_bytes(a.data(), b.data(), n), at >= n)
+          << "n " << n << " differing at " << at;
+      EXPECT_TRUE(full_stream_detail::same_bytes(a.data(), a.data(), n));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace solver
