@@ -41,9 +41,13 @@ typename FixedSearch<N>::NodePlan* FixedSearch<N>::plan_entry() {
 template <int N>
 std::uint32_t FixedSearch<N>::keep_fragment(const code_parts& p) {
   const auto at = static_cast<std::uint32_t>(plan_fragments.size());
-  plan_fragments.insert(plan_fragments.end(), p.code.begin(), p.code.end());
-  for (const int n : {p.scount, p.turncount, p.xcount, p.ycount, p.zcount}) {
-    plan_fragments.push_back(static_cast<char>(n));
+  const std::size_t n = p.code.size();
+  plan_fragments.resize(at + n + 5);
+  char* to = plan_fragments.data() + at;
+  for (std::size_t i = 0; i < n; ++i) to[i] = p.code[i];  // a few characters
+  char* counts = to + n;
+  for (const int count : {p.scount, p.turncount, p.xcount, p.ycount, p.zcount}) {
+    *counts++ = static_cast<char>(count);
   }
   return at;
 }

@@ -38,8 +38,9 @@ class WeighedStreams {
       h = std::rotl(h, 23) ^ w;
     }
     if (i < len) {
+      // (Byte by byte: a copy of a few bytes costs more as a call.)
       std::uint64_t w = 0;
-      std::memcpy(&w, bytes + i, len - i);
+      for (std::size_t k = 0; i + k < len; ++k) w |= std::uint64_t{bytes[i + k]} << (8 * k);
       h = std::rotl(h, 23) ^ w;
     }
     return mix(mix(h));
