@@ -145,7 +145,8 @@ void OrderedPass::found(Cursor& cur) {
 void OrderedPass::run(const std::function<void(Cursor&)>& work,
                       const std::function<bool()>& wants_attention,
                       const std::function<void(int)>& attend,
-                      const std::function<bool()>& meanwhile) {
+                      const std::function<bool()>& meanwhile,
+                      const std::function<void()>& progress) {
   std::vector<Cursor> cursors(static_cast<std::size_t>(workers_));
   cursors_.clear();
   for (int w = 0; w < workers_; ++w) {
@@ -184,8 +185,20 @@ void OrderedPass::run(const std::function<void(Cursor&)>& work,
       }
       if (finished_ == workers_ || failure) continue;
       lock.unlock();
-      const bool attend_now = wants_attention();
+      if (progress) {
+        try {
+          progress();
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      }
+      const bool attend_now = !failure && wants_attention();
       lock.lock();
+      if (failure) {
+        abort_.store(true);
+        update_attention();
+        continue;
+      }
       if (!attend_now) continue;
       pausing_.store(true);
       update_attention();

@@ -73,10 +73,13 @@ class OrderedPass {
   // once they have ended.  `meanwhile`, when given, is work of the
   // coordinator's own done while the workers run: it is called again and
   // again (the keyboard asked between calls) until it returns false or the
-  // workers have all finished.
+  // workers have all finished.  `progress`, when given, is called between
+  // those calls and every few milliseconds while the coordinator waits (to
+  // show how far the workers have come); an exception from it stops the
+  // workers as one from `attend` does.
   void run(const std::function<void(Cursor&)>& work, const std::function<bool()>& wants_attention,
-           const std::function<void(int)>& attend,
-           const std::function<bool()>& meanwhile = nullptr);
+           const std::function<void(int)>& attend, const std::function<bool()>& meanwhile = nullptr,
+           const std::function<void()>& progress = nullptr);
 
   // After run: the earliest unit with a clear and the worker that found it.
   std::uint64_t best_unit() const { return best_.load(); }

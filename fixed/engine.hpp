@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -125,25 +126,25 @@ struct alignas(64) FixedSearch {
   [[gnu::noinline]] bool skip_by_stream(std::uint64_t candidates);
   bool skipped(std::uint64_t candidates);
 
-  // Parallel search (parallel.hpp): one distribution as an ordered pass.
-  // A unit aims at unit_candidates candidates: large enough that claiming
-  // it (one atomic increment) costs nothing next to it, small enough to
-  // spread a pass; a pass is worth its threads only with units_per_worker
-  // units per worker.  Tests lower both to make small searches parallel.
+  // Parallel search (parallel.hpp): the distributions run in batches, each
+  // batch one ordered pass.  A distribution is one unit of its batch, or,
+  // when it holds whole_units passes' worth of candidates or more, cut into
+  // units of about unit_candidates candidates each: large enough that
+  // claiming one (an atomic increment) costs nothing next to it, small
+  // enough to spread the distribution (a pass' worth: units_per_worker
+  // units per worker).  Tests lower them to make small searches parallel.
   std::uint64_t unit_candidates = 512;
   std::uint64_t units_per_worker = 4;
+  std::uint64_t whole_units = 32;
   // Units are cut at the shallowest level of the odometer with at least
   // units_per_thread nodes per worker, so that the levels below are walked
   // only by the worker that runs them.
   std::uint64_t units_per_thread = 32;
-  enum class Plan { Pass, Batch };
-  // A distribution with its plan: a pass of its own, or a place in a batch,
-  // and where its units are cut: at the nodes of level `cut`, `group` nodes
-  // a unit, or (cut kSlots) the whole distribution one unit of a batch.
-  // `candidates`: about how many it holds (at least, for a pass).
+  // A distribution with where its units are cut: at the nodes of level
+  // `cut`, `group` nodes a unit, or (cut kSlots) the whole distribution one
+  // unit.  `candidates`: about how many it holds (at least, when cut).
   struct Planned {
     std::array<code_parts, kSlots> slots;
-    Plan plan = Plan::Batch;
     int cut = 0;
     std::uint64_t group = 1;
     std::uint64_t candidates = 0;
@@ -166,10 +167,9 @@ struct alignas(64) FixedSearch {
   void count_arguments();
   std::array<std::uint64_t, 4> arguments_count{};
   bool arguments_known = false;  // arguments_count, for the walk under way
-  void parallel_pass();
   // The distributions of a parallel search are planned ahead by `planner`,
   // a search object of the coordinator's own, while the workers run the
-  // pass before them (planning walks the odometer's outer levels).
+  // batch before them (planning walks the odometer's outer levels).
   std::unique_ptr<FixedSearch> planner;
   std::deque<Planned> planned;
   bool planner_started = false;
@@ -178,19 +178,20 @@ struct alignas(64) FixedSearch {
   bool plan_ahead();
   bool next_planned(Planned& d);
   void search_in_parallel();
-  // Small distributions waiting to run as one pass, and about how many
-  // candidates they hold; a batch runs once it holds batch_units passes'
-  // worth.  A distribution joins a batch when it has fewer than a quarter
-  // of that.
+  // Distributions waiting to run as one pass, and about how many candidates
+  // they hold; a batch runs once it holds batch_units passes' worth (a
+  // distribution run whole is then at most a sixteenth of a worker's
+  // share: the workers wait little for each other at the batch's end).
   std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
-  std::uint64_t batch_units = 8;
+  std::uint64_t batch_units = 512;
   std::uint64_t batch_limit() const {
     return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
   }
   void run_batch();
-  // The distribution of a batch a worker is in (the index in `batch`).
-  std::size_t segment = 0;
+  // The distribution of a batch a worker is in (the index in `batch`),
+  // read by the coordinator while the worker runs.
+  std::atomic<std::size_t> segment{0};
 
   // Judgements (judgements.hpp): 0 go on, -1 reject.
   int jhantei() const;
@@ -797,8 +798,9 @@ struct alignas(64) FixedSearch {
   bool enter_node();
   void prepare_workers(OrderedPass& ordered);
   void finish_pass(const OrderedPass& ordered);
-  template <typename Work, typename Reached>
-  void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached);
+  template <typename Work, typename Reached, typename Progress>
+  void run_pass(OrderedPass& ordered, const Work& work, const Reached& reached,
+                const Progress& progress);
   void run_distributions(const std::vector<Planned>& all);
   std::uint64_t count_nodes(int at, std::uint64_t limit);
   template <int L>

@@ -1,26 +1,32 @@
-// The search of one length distribution on several threads.
+// The search of the length distributions on several threads.
 //
-// The odometer's levels are walked in search order by every worker, each
-// with its own copy of the search state, down to a cut level; consecutive
-// nodes of that level (a node fixes the slots of every level above and at
-// the cut) are grouped into units, and OrderedPass hands the units out in
-// order.  A worker goes below a node only when its unit is the worker's own,
-// and then runs its candidates exactly as the single-threaded search does,
-// stopping at its first clear; the clear of the earliest unit is the first
-// clear in search order, so it is reported (after the pass) with the same
-// candidate, step count and candidate count as with one thread.  The cut is
-// the shallowest level with enough nodes to spread the pass, so that the
-// levels below it (most of the walk, and the streams the function's slots
-// call for) are walked and built by one worker only.
+// The distributions run in batches, each batch one ordered pass: its units
+// are numbered in search order and OrderedPass hands them out in order.  A
+// distribution with fewer than whole_units passes' worth of candidates is
+// one unit: one worker runs it from start to end exactly as the
+// single-threaded search does, and works out its streams, bounds and
+// verdicts alone (two workers that shared the units of one distribution
+// would each work out most of them again).  A larger one is cut into units:
+// every worker walks its levels in search order, each with its own copy of
+// the search state, down to a cut level, and consecutive nodes of that
+// level (a node fixes the slots of every level above and at the cut) make
+// a unit; a worker goes below a node only when its unit is the worker's
+// own.  The cut is the shallowest level with enough nodes to spread the
+// distribution, so that the levels below it (most of the walk, and the
+// streams the function's slots call for) are walked and built by one
+// worker only.
 //
-// Small distributions are gathered into batches, run as one pass, so that
-// the workers do not wait for each other at the end of every one: a
-// distribution too small to spread is one unit of the batch, a larger one
-// is cut into units as a pass of its own would be.  Which way a
-// distribution runs, and where its units are cut, is decided by counting
-// walks of its outer levels; the coordinator makes them for the
-// distributions ahead while the workers run a pass, so that the workers
-// never wait for them.
+// A worker runs the candidates of its units as the single-threaded search
+// does, stopping at its first clear; the clear of the earliest unit is the
+// first clear in search order, so it is reported (after the pass) with the
+// same candidate, step count and candidate count as with one thread.  The
+// workers go on from one distribution of a batch to the next without
+// waiting for each other, so they wait only at the batch's end (for at most
+// one distribution or unit, a small share of the batch).  The lines of the
+// distributions are printed in order, as the search is known to have
+// reached them.  Which way a distribution runs, and where its units are
+// cut, is decided by counting walks of its outer levels; the coordinator
+// makes them for the distributions ahead while the workers run a batch.
 #pragma once
 
 #include <algorithm>
@@ -107,27 +113,23 @@ std::uint64_t FixedSearch<N>::count_nodes(int at, std::uint64_t limit) {
   return nodes;
 }
 
-// How the current distribution runs (a parallel search, without a
-// resumption start): as a parallel pass of its own or, when it is small, in
-// a batch with the small distributions that follow it; and, when it is
-// large enough to spread, the level where its units are cut and their size.
+// How the current distribution runs in a parallel search (without a
+// resumption start): whole as one unit of its batch, or cut into units at a
+// level of the odometer, and how many candidates it holds.
 template <int N>
 typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   Planned d;
   const auto threads = static_cast<std::uint64_t>(c.threads);
   // Combinations of the outer slots that make about unit_candidates
-  // candidates; a pass needs units_per_worker of them per worker.
+  // candidates; a pass' worth is units_per_worker such units per worker.
   const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
   const std::uint64_t enough = least * units_per_worker * threads;
-  // Fewer combinations than this (a quarter of a batch's worth of
-  // candidates): the distribution joins a batch.  Counting further costs the
-  // planner more than the batches gain.
-  const std::uint64_t small = enough * std::max<std::uint64_t>(1, batch_units / 4);
+  // Fewer combinations than this: the distribution runs whole.
+  const std::uint64_t whole = least * units_per_worker * whole_units;
   constexpr int kLast = kSlots - 2;
-  const std::uint64_t combinations = count_nodes(kLast, small);
+  const std::uint64_t combinations = count_nodes(kLast, std::max(whole, enough));
   d.candidates = combinations * prefixes();
-  if (combinations < enough) {
-    d.plan = Plan::Batch;
+  if (combinations < whole || combinations < enough) {
     d.cut = kSlots;
   } else {
     const std::uint64_t want = units_per_thread * threads;
@@ -138,7 +140,6 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
     // At the last level, units of the `enough` combinations counted above
     // shared among `want` units (counting further would only cost time).
     constexpr std::uint64_t kMostGroup = 64;
-    d.plan = combinations < small ? Plan::Batch : Plan::Pass;
     d.cut = at;
     d.group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
                           : std::max<std::uint64_t>(1, count_nodes(at, want * kMostGroup) / want);
@@ -160,18 +161,14 @@ bool FixedSearch<N>::plan_next() {
   return true;
 }
 
-// Plans on ahead while a pass runs: up to the next distribution with a pass
-// of its own, or a batch's worth of small ones.  False once nothing more is
-// worth planning now.
+// Plans on ahead while a batch runs, up to the next batch's worth.  False
+// once nothing more is worth planning now.
 template <int N>
 bool FixedSearch<N>::plan_ahead() {
   FixedSearch& p = *planner;
-  std::uint64_t small = 0;
-  for (const Planned& d : p.planned) {
-    if (d.plan == Plan::Pass) return false;
-    small += d.candidates;
-  }
-  if (small >= batch_limit()) return false;
+  std::uint64_t ahead = 0;
+  for (const Planned& d : p.planned) ahead += d.candidates;
+  if (ahead >= batch_limit()) return false;
   return p.plan_next();
 }
 
@@ -221,6 +218,7 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     w.group = group;
     w.unit_runs = false;
     w.runs = 0;
+    w.segment.store(0, std::memory_order_relaxed);
     w.pass = &ordered;
   }
 }
@@ -243,10 +241,12 @@ void FixedSearch<N>::finish_pass(const OrderedPass& ordered) {
 }
 
 // Runs a prepared pass: work(w) walks worker w's units; before a key shows
-// the position of the earliest parked worker w, reached(w) is called.
+// the position of the earliest parked worker w, reached(w) is called, and
+// every few milliseconds meanwhile, progress().
 template <int N>
-template <typename Work, typename Reached>
-void FixedSearch<N>::run_pass(OrderedPass& ordered, const Work& work, const Reached& reached) {
+template <typename Work, typename Reached, typename Progress>
+void FixedSearch<N>::run_pass(OrderedPass& ordered, const Work& work, const Reached& reached,
+                              const Progress& progress) {
   ordered.run(
       [&, this](OrderedPass::Cursor& cur) {
         FixedSearch& w = *workers[static_cast<std::size_t>(cur.worker)];
@@ -263,22 +263,14 @@ void FixedSearch<N>::run_pass(OrderedPass& ordered, const Work& work, const Reac
         on_key(
             c, grid, lim, [this] { PRINT_CODE(0); }, kInputErrorLine, true);
       },
-      [this] { return planner && plan_ahead(); });
+      [this] { return planner && plan_ahead(); }, progress);
 }
 
-template <int N>
-void FixedSearch<N>::parallel_pass() {
-  OrderedPass ordered(c.threads);
-  prepare_workers(ordered);
-  run_pass(
-      ordered, [](FixedSearch& w) { w.level<0>(); }, [](const FixedSearch&) {});
-  finish_pass(ordered);
-}
-
-// A batch of small distributions as one pass, each distribution a unit.
-// Their lines are printed in order as the search is known to have reached
-// them: before a position is shown, and at the end through the last
-// distribution or the one that clears.
+// A batch of distributions as one pass.  Their lines are printed in order
+// as the search is known to have reached them: as the slowest worker comes
+// to them (every distribution before the one it is in has been searched),
+// before a position is shown, and at the end through the last distribution
+// or the one that clears.
 template <int N>
 void FixedSearch<N>::run_batch() {
   if (batch.empty()) return;
@@ -298,11 +290,21 @@ void FixedSearch<N>::run_batch() {
     prepare_workers(ordered);
     run_pass(
         ordered, [this](FixedSearch& w) { w.run_distributions(batch); },
-        [&](const FixedSearch& w) { print_through(w.segment); });
+        [&](const FixedSearch& w) { print_through(w.segment.load(std::memory_order_relaxed)); },
+        [&, this] {
+          // A worker that stopped early (at a clear, or after one) stays in
+          // its distribution; one past the last has finished the batch.
+          std::size_t slowest = batch.size();
+          for (const std::unique_ptr<FixedSearch>& w : workers) {
+            slowest = std::min(slowest, w->segment.load(std::memory_order_relaxed));
+          }
+          print_through(slowest);
+        });
     const std::size_t last =
         ordered.best_unit() == OrderedPass::kNone
             ? batch.size() - 1
-            : workers[static_cast<std::size_t>(ordered.best_worker())]->segment;
+            : workers[static_cast<std::size_t>(ordered.best_worker())]->segment.load(
+                  std::memory_order_relaxed);
     print_through(last);
     finish_pass(ordered);
   }
@@ -316,8 +318,9 @@ void FixedSearch<N>::run_batch() {
 // to the next.
 template <int N>
 void FixedSearch<N>::run_distributions(const std::vector<Planned>& all) {
-  for (segment = 0; segment < all.size(); ++segment) {
-    const Planned& d = all[segment];
+  for (std::size_t at = 0; at < all.size(); ++at) {
+    segment.store(at, std::memory_order_relaxed);
+    const Planned& d = all[at];
     if (d.cut == kSlots) {
       const OrderedPass::Gate gate = pass->enter_unit(*cursor);
       if (gate == OrderedPass::Gate::Stop) return;
@@ -330,6 +333,7 @@ void FixedSearch<N>::run_distributions(const std::vector<Planned>& all) {
     level<0>();
     if (stop_walk) return;
   }
+  segment.store(all.size(), std::memory_order_relaxed);
 }
 
 }  // namespace solver

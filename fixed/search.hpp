@@ -42,7 +42,7 @@ void FixedSearch<N>::search() {
 }
 
 // The distributions in order, as the planner plans them: a distribution
-// holding a resumption start on this thread, then passes and batches.
+// holding a resumption start on this thread, then batches.
 template <int N>
 void FixedSearch<N>::search_in_parallel() {
   planner = std::make_unique<FixedSearch>(c, grid, lim);
@@ -53,25 +53,21 @@ void FixedSearch<N>::search_in_parallel() {
   p.unit_candidates = unit_candidates;
   p.units_per_worker = units_per_worker;
   p.units_per_thread = units_per_thread;
+  p.whole_units = whole_units;
   p.batch_units = batch_units;
   Planned d;
   while (next_planned(d)) {
-    if (d.plan == Plan::Batch && lim.restart != 1) {
-      batch_candidates += d.candidates;
-      batch.push_back(std::move(d));
-      if (batch_candidates >= batch_limit()) run_batch();
+    if (lim.restart == 1) {
+      // The resumption's distribution, on this thread.
+      run_batch();
+      slot = d.slots;
+      print_length();
+      getnewj();
       continue;
     }
-    run_batch();
-    slot = d.slots;
-    print_length();
-    if (lim.restart == 1) {
-      getnewj();
-    } else {
-      cut = d.cut;
-      group = d.group;
-      parallel_pass();
-    }
+    batch_candidates += d.candidates;
+    batch.push_back(std::move(d));
+    if (batch_candidates >= batch_limit()) run_batch();
   }
   run_batch();
 }

@@ -292,9 +292,20 @@ struct Cutting {
   std::uint64_t unit_candidates = 1;
   std::uint64_t units_per_worker = 1;
   std::uint64_t units_per_thread = 32;
+  std::uint64_t whole_units = 1;
+  std::uint64_t batch_units = 512;
   std::string name() const {
     return std::to_string(unit_candidates) + "/" + std::to_string(units_per_worker) + "/" +
-           std::to_string(units_per_thread);
+           std::to_string(units_per_thread) + "/" + std::to_string(whole_units) + "/" +
+           std::to_string(batch_units);
+  }
+  template <int N>
+  void apply(FixedSearch<N>& s) const {
+    s.unit_candidates = unit_candidates;
+    s.units_per_worker = units_per_worker;
+    s.units_per_thread = units_per_thread;
+    s.whole_units = whole_units;
+    s.batch_units = batch_units;
   }
 };
 
@@ -305,9 +316,7 @@ Searched search_with(int threads, const std::string& id, int entered, int msteps
   Searched r;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
-  b.s->unit_candidates = cutting.unit_candidates;
-  b.s->units_per_worker = cutting.units_per_worker;
-  b.s->units_per_thread = cutting.units_per_thread;
+  cutting.apply(*b.s);
   r.status = search_status(b);
   r.out = b.h.out.str();
   return r;
@@ -632,12 +641,12 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   const Searched one = search_with<N>(1, id, entered, msteps, mlastfail);
   EXPECT_EQ(one.status, clears ? 0 : -1) << id;
   EXPECT_EQ(one.stats.runs, one.stats.candidates);
-  // A pass for every distribution with a combination per worker, its units
-  // cut at the outermost levels, in the middle, or at the last outer level;
-  // distributions gathered into batches (small ones, or all of them); and
-  // the engine's own choice.
-  const Cutting cuttings[] = {{1, 1, 1},  {1, 1, 5},       {1, 1, 1 << 20},
-                              {1, 8, 16}, {1, 1 << 20, 1}, {512, 4, 32}};
+  // Every distribution with a combination per worker cut into units at the
+  // outermost levels, in the middle, or at the last outer level, in batches
+  // of many distributions or of one; distributions run whole (small ones,
+  // or all of them); and the engine's own choice.
+  const Cutting cuttings[] = {{1, 1, 1},  {1, 1, 5},     {1, 1, 1 << 20},    {1, 1, 1, 1, 1},
+                              {1, 8, 16}, {1, 1, 32, 8}, {1, 1 << 20, 1, 1}, {512, 4, 32, 32}};
   for (const Cutting& cutting : cuttings) {
     for (const int threads : {2, 8}) {
       const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, cutting);
@@ -671,9 +680,7 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
   SCOPED_TRACE(cutting.name() + " batches of " + std::to_string(batch_units));
   Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   b.h.c.threads = 2;
-  b.s->unit_candidates = cutting.unit_candidates;
-  b.s->units_per_worker = cutting.units_per_worker;
-  b.s->units_per_thread = cutting.units_per_thread;
+  cutting.apply(*b.s);
   b.s->batch_units = batch_units;
   std::thread typist;
   if (later.count() == 0) {
