@@ -139,5 +139,37 @@ TEST(OrderedPass, TheCoordinatorWorksMeanwhileAndStillWatchesTheKeyboard) {
   EXPECT_EQ(t.done[t.units - 1].load(), 0);
 }
 
+// Progress is shown while the workers run, between the coordinator's own
+// steps and, once those are done, every few milliseconds while it waits; a
+// failure in it stops the workers and comes out of run.
+TEST(OrderedPass, ProgressIsShownWhileTheWorkersRun) {
+  Synthetic s;
+  s.per_unit = 100;
+  s.spin_per_candidate = 4000;
+  int steps = 0;
+  int shown_while_running = 0;
+  int shown_after_steps = 0;
+  OrderedPass pass(2);
+  pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return false; }, [](int) {},
+           [&] { return ++steps < 3; },
+           [&] {
+             if (s.done[s.units - 1].load() != 0) return;
+             ++shown_while_running;
+             if (steps >= 3) ++shown_after_steps;
+           });
+  EXPECT_GE(shown_while_running, 3);
+  EXPECT_GE(shown_after_steps, 1);
+  EXPECT_EQ(pass.candidates_run(), 400u * 100);
+
+  Synthetic t;
+  t.per_unit = 2000;
+  OrderedPass failing(2);
+  EXPECT_THROW(
+      failing.run([&](OrderedPass::Cursor& c) { t.work(failing, c); }, [] { return false; },
+                  [](int) {}, nullptr, [] { throw std::runtime_error("output closed"); }),
+      std::runtime_error);
+  EXPECT_EQ(t.done[t.units - 1].load(), 0);
+}
+
 }  // namespace
 }  // namespace solver
