@@ -185,6 +185,7 @@ struct alignas(64) FixedSearch {
   std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
   std::uint64_t batch_units = 512;
+  static constexpr std::uint64_t kFirstBatchShare = 16;
   std::uint64_t batch_limit() const {
     return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
   }

@@ -55,6 +55,10 @@ void FixedSearch<N>::search_in_parallel() {
   p.units_per_thread = units_per_thread;
   p.whole_units = whole_units;
   p.batch_units = batch_units;
+  // The first batches are smaller, so that the workers start before the
+  // coordinator has planned a whole batch's worth (later ones are planned
+  // while the batch before them runs).
+  std::uint64_t goal = std::max<std::uint64_t>(1, batch_limit() / kFirstBatchShare);
   Planned d;
   while (next_planned(d)) {
     if (lim.restart == 1) {
@@ -67,7 +71,10 @@ void FixedSearch<N>::search_in_parallel() {
     }
     batch_candidates += d.candidates;
     batch.push_back(std::move(d));
-    if (batch_candidates >= batch_limit()) run_batch();
+    if (batch_candidates >= goal) {
+      run_batch();
+      goal = std::min(goal * 2, batch_limit());
+    }
   }
   run_batch();
 }
