@@ -128,11 +128,12 @@ struct alignas(64) FixedSearch {
 
   // Parallel search (parallel.hpp): the distributions run in batches, each
   // batch one ordered pass.  A distribution is one unit of its batch, or,
-  // when it holds whole_units passes' worth of candidates or more, cut into
-  // units of about unit_candidates candidates each: large enough that
-  // claiming one (an atomic increment) costs nothing next to it, small
-  // enough to spread the distribution (a pass' worth: units_per_worker
-  // units per worker).  Tests lower them to make small searches parallel.
+  // when it holds whole_units * units_per_worker units' worth of candidates
+  // or more, cut into units of about unit_candidates candidates each: large
+  // enough that claiming one (an atomic increment) costs nothing next to
+  // it, small enough to spread the distribution (a pass' worth:
+  // units_per_worker units per worker).  Tests lower them to make small
+  // searches parallel.
   std::uint64_t unit_candidates = 512;
   std::uint64_t units_per_worker = 4;
   std::uint64_t whole_units = 32;

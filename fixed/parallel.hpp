@@ -124,7 +124,8 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   // candidates; a pass' worth is units_per_worker such units per worker.
   const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
   const std::uint64_t enough = least * units_per_worker * threads;
-  // Fewer combinations than this: the distribution runs whole.
+  // Fewer combinations than this (or than a pass' worth): the distribution
+  // runs whole.
   const std::uint64_t whole = least * units_per_worker * whole_units;
   constexpr int kLast = kSlots - 2;
   const std::uint64_t combinations = count_nodes(kLast, std::max(whole, enough));
@@ -137,8 +138,8 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
     while (at < kLast && count_nodes(at, want) < want) ++at;
     // Between `want` and twice as many units, or units of kMostGroup nodes
     // when the level has more (a level above the last may have billions).
-    // At the last level, units of the `enough` combinations counted above
-    // shared among `want` units (counting further would only cost time).
+    // At the last level, units of a pass' worth of combinations shared
+    // among `want` units (counting them all would only cost time).
     constexpr std::uint64_t kMostGroup = 64;
     d.cut = at;
     d.group = at == kLast ? std::max<std::uint64_t>(1, enough / want)
