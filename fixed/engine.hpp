@@ -173,6 +173,7 @@ struct alignas(64) FixedSearch {
   // batch before them (planning walks the odometer's outer levels).
   std::unique_ptr<FixedSearch> planner;
   std::deque<Planned> planned;
+  std::uint64_t planned_candidates = 0;  // the candidates `planned` holds
   bool planner_started = false;
   bool planner_done = false;
   bool plan_next();

@@ -2,9 +2,9 @@
 //
 // The distributions run in batches, each batch one ordered pass: its units
 // are numbered in search order and OrderedPass hands them out in order.  A
-// distribution with fewer than whole_units passes' worth of candidates is
-// one unit: one worker runs it from start to end exactly as the
-// single-threaded search does, and works out its streams, bounds and
+// distribution with fewer than whole_units * units_per_worker units' worth
+// of candidates is one unit: one worker runs it from start to end exactly
+// as the single-threaded search does, and works out its streams, bounds and
 // verdicts alone (two workers that shared the units of one distribution
 // would each work out most of them again).  A larger one is cut into units:
 // every worker walks its levels in search order, each with its own copy of
@@ -159,6 +159,7 @@ bool FixedSearch<N>::plan_next() {
     return false;
   }
   planned.push_back(plan_distribution());
+  planned_candidates += planned.back().candidates;
   return true;
 }
 
@@ -167,9 +168,7 @@ bool FixedSearch<N>::plan_next() {
 template <int N>
 bool FixedSearch<N>::plan_ahead() {
   FixedSearch& p = *planner;
-  std::uint64_t ahead = 0;
-  for (const Planned& d : p.planned) ahead += d.candidates;
-  if (ahead >= batch_limit()) return false;
+  if (p.planned_candidates >= batch_limit()) return false;
   return p.plan_next();
 }
 
@@ -180,6 +179,7 @@ bool FixedSearch<N>::next_planned(Planned& d) {
   if (p.planned.empty() && !p.plan_next()) return false;
   d = std::move(p.planned.front());
   p.planned.pop_front();
+  p.planned_candidates -= d.candidates;
   return true;
 }
 
