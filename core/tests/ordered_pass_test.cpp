@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -88,14 +89,25 @@ TEST(OrderedPass, ParkedPositionHasEveryEarlierCandidateRun) {
   for (int u = 0; u < s.units; ++u) EXPECT_EQ(s.done[u].load(), 1) << u;
 }
 
-TEST(OrderedPass, AnExceptionWhileAttendingStopsEveryWorker) {
+// A pass whose coordinator side fails (`start` runs it so): the failure comes
+// out of run, and the workers stop long before the last unit.
+template <typename Start>
+void failure_stops_every_worker(const Start& start) {
   Synthetic s;
   s.per_unit = 2000;
   OrderedPass pass(2);
-  EXPECT_THROW(pass.run([&](OrderedPass::Cursor& c) { s.work(pass, c); }, [] { return true; },
-                        [](int) { throw std::runtime_error("q"); }),
-               std::runtime_error);
+  const std::function<void(OrderedPass::Cursor&)> work = [&](OrderedPass::Cursor& c) {
+    s.work(pass, c);
+  };
+  EXPECT_THROW(start(pass, work), std::runtime_error);
   EXPECT_EQ(s.done[s.units - 1].load(), 0);
+}
+
+TEST(OrderedPass, AnExceptionWhileAttendingStopsEveryWorker) {
+  failure_stops_every_worker([](OrderedPass& pass, const auto& work) {
+    pass.run(
+        work, [] { return true; }, [](int) { throw std::runtime_error("q"); });
+  });
 }
 
 // The coordinator's own work while the workers run: done step by step until
@@ -129,14 +141,11 @@ TEST(OrderedPass, TheCoordinatorWorksMeanwhileAndStillWatchesTheKeyboard) {
   EXPECT_GE(asks_before_done, 4);
   EXPECT_EQ(pass.candidates_run(), 400u * 100);
 
-  Synthetic t;
-  t.per_unit = 2000;
-  OrderedPass failing(2);
-  EXPECT_THROW(
-      failing.run([&](OrderedPass::Cursor& c) { t.work(failing, c); }, [] { return false; },
-                  [](int) {}, []() -> bool { throw std::runtime_error("no memory"); }),
-      std::runtime_error);
-  EXPECT_EQ(t.done[t.units - 1].load(), 0);
+  failure_stops_every_worker([](OrderedPass& pass, const auto& work) {
+    pass.run(
+        work, [] { return false; }, [](int) {},
+        []() -> bool { throw std::runtime_error("no memory"); });
+  });
 }
 
 // Progress is shown while the workers run, between the coordinator's own
@@ -161,14 +170,11 @@ TEST(OrderedPass, ProgressIsShownWhileTheWorkersRun) {
   EXPECT_GE(shown_after_steps, 1);
   EXPECT_EQ(pass.candidates_run(), 400u * 100);
 
-  Synthetic t;
-  t.per_unit = 2000;
-  OrderedPass failing(2);
-  EXPECT_THROW(
-      failing.run([&](OrderedPass::Cursor& c) { t.work(failing, c); }, [] { return false; },
-                  [](int) {}, nullptr, [] { throw std::runtime_error("output closed"); }),
-      std::runtime_error);
-  EXPECT_EQ(t.done[t.units - 1].load(), 0);
+  failure_stops_every_worker([](OrderedPass& pass, const auto& work) {
+    pass.run(
+        work, [] { return false; }, [](int) {}, nullptr,
+        [] { throw std::runtime_error("output closed"); });
+  });
 }
 
 }  // namespace
