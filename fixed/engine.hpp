@@ -187,7 +187,12 @@ struct alignas(64) FixedSearch {
   std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
   std::uint64_t batch_units = 512;
+  // The first batch holds a sixteenth of that, each next one twice as much
+  // as the one before (search_in_parallel).
   static constexpr std::uint64_t kFirstBatchShare = 16;
+  // A batch, and the planner's look ahead, hold this many distributions at
+  // most, however few candidates they hold (some hold none).
+  std::size_t batch_distributions = 4096;
   std::uint64_t batch_limit() const {
     return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
   }

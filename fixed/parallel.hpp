@@ -168,7 +168,9 @@ bool FixedSearch<N>::plan_next() {
 template <int N>
 bool FixedSearch<N>::plan_ahead() {
   FixedSearch& p = *planner;
-  if (p.planned_candidates >= batch_limit()) return false;
+  if (p.planned_candidates >= batch_limit() || p.planned.size() >= batch_distributions) {
+    return false;
+  }
   return p.plan_next();
 }
 

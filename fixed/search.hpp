@@ -55,6 +55,7 @@ void FixedSearch<N>::search_in_parallel() {
   p.units_per_thread = units_per_thread;
   p.whole_units = whole_units;
   p.batch_units = batch_units;
+  p.batch_distributions = batch_distributions;
   // The first batches are smaller, so that the workers start before the
   // coordinator has planned a whole batch's worth (later ones are planned
   // while the batch before them runs).
@@ -71,7 +72,7 @@ void FixedSearch<N>::search_in_parallel() {
     }
     batch_candidates += d.candidates;
     batch.push_back(std::move(d));
-    if (batch_candidates >= goal) {
+    if (batch_candidates >= goal || batch.size() >= batch_distributions) {
       run_batch();
       goal = std::min(goal * 2, batch_limit());
     }

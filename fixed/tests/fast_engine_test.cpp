@@ -294,10 +294,11 @@ struct Cutting {
   std::uint64_t units_per_thread = 32;
   std::uint64_t whole_units = 1;
   std::uint64_t batch_units = 512;
+  std::size_t batch_distributions = 4096;
   std::string name() const {
     return std::to_string(unit_candidates) + "/" + std::to_string(units_per_worker) + "/" +
            std::to_string(units_per_thread) + "/" + std::to_string(whole_units) + "/" +
-           std::to_string(batch_units);
+           std::to_string(batch_units) + "/" + std::to_string(batch_distributions);
   }
   template <int N>
   void apply(FixedSearch<N>& s) const {
@@ -306,6 +307,7 @@ struct Cutting {
     s.units_per_thread = units_per_thread;
     s.whole_units = whole_units;
     s.batch_units = batch_units;
+    s.batch_distributions = batch_distributions;
   }
 };
 
@@ -644,9 +646,12 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   // Every distribution with a combination per worker cut into units at the
   // outermost levels, in the middle, or at the last outer level, in batches
   // of many distributions or of one; distributions run whole (small ones,
-  // or all of them); and the engine's own choice.
-  const Cutting cuttings[] = {{1, 1, 1},  {1, 1, 5},     {1, 1, 1 << 20},    {1, 1, 1, 1, 1},
-                              {1, 8, 16}, {1, 1, 32, 8}, {1, 1 << 20, 1, 1}, {512, 4, 32, 32}};
+  // or all of them, in batches of any size or of three); and the engine's
+  // own choice.
+  const Cutting cuttings[] = {
+      {1, 1, 1},       {1, 1, 5},     {1, 1, 1 << 20},    {1, 1, 1, 1, 1},
+      {1, 8, 16},      {1, 1, 32, 8}, {1, 1 << 20, 1, 1}, {1, 1 << 20, 1, 1, 512, 3},
+      {512, 4, 32, 32}};
   for (const Cutting& cutting : cuttings) {
     for (const int threads : {2, 8}) {
       const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, cutting);
