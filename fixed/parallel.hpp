@@ -217,8 +217,6 @@ void FixedSearch<N>::prepare_workers(OrderedPass& ordered) {
     w.walk = Walk::Worker;
     w.stop_walk = false;
     w.nodes = 0;
-    w.cut = cut;
-    w.group = group;
     w.unit_runs = false;
     w.runs = 0;
     w.segment.store(0, std::memory_order_relaxed);
