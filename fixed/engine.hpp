@@ -127,20 +127,31 @@ struct alignas(64) FixedSearch {
   bool skipped(std::uint64_t candidates);
 
   // Parallel search (parallel.hpp): the distributions run in batches, each
-  // batch one ordered pass.  A distribution is one unit of its batch, or,
-  // when it holds whole_units * units_per_worker units' worth of candidates
-  // or more, cut into units of about unit_candidates candidates each: large
-  // enough that claiming one (an atomic increment) costs nothing next to
-  // it, small enough to spread the distribution (a pass' worth:
-  // units_per_worker units per worker).  Tests lower them to make small
-  // searches parallel.
-  std::uint64_t unit_candidates = 512;
-  std::uint64_t units_per_worker = 4;
-  std::uint64_t whole_units = 32;
-  // Units are cut at the shallowest level of the odometer with at least
-  // units_per_thread nodes per worker, so that the levels below are walked
-  // only by the worker that runs them.
-  std::uint64_t units_per_thread = 32;
+  // batch one ordered pass.  How the work is cut (tests lower the sizes to
+  // make small searches parallel):
+  struct Cutting {
+    // A distribution is one unit of its batch, or, when it holds
+    // whole_units * units_per_worker units' worth of candidates or more, cut
+    // into units of about unit_candidates candidates each: large enough
+    // that claiming one (an atomic increment) costs nothing next to it,
+    // small enough to spread the distribution (a pass' worth:
+    // units_per_worker units per worker).
+    std::uint64_t unit_candidates = 512;
+    std::uint64_t units_per_worker = 4;
+    // Units are cut at the shallowest level of the odometer with at least
+    // units_per_thread nodes per worker, so that the levels below are
+    // walked only by the worker that runs them.
+    std::uint64_t units_per_thread = 32;
+    std::uint64_t whole_units = 32;
+    // A batch runs once it holds batch_units passes' worth (a distribution
+    // run whole is then at most a sixteenth of a worker's share: the
+    // workers wait little for each other at the batch's end), or
+    // batch_distributions distributions, however few candidates they hold
+    // (some hold none); the planner looks no further ahead than that.
+    std::uint64_t batch_units = 512;
+    std::size_t batch_distributions = 4096;
+  };
+  Cutting cutting;
   // A distribution with where its units are cut: at the nodes of level
   // `cut`, `group` nodes a unit, or (cut kSlots) the whole distribution one
   // unit.  `candidates`: about how many it holds (at least, when cut).
@@ -181,20 +192,15 @@ struct alignas(64) FixedSearch {
   bool next_planned(Planned& d);
   void search_in_parallel();
   // Distributions waiting to run as one pass, and about how many candidates
-  // they hold; a batch runs once it holds batch_units passes' worth (a
-  // distribution run whole is then at most a sixteenth of a worker's
-  // share: the workers wait little for each other at the batch's end).
+  // they hold.
   std::vector<Planned> batch;
   std::uint64_t batch_candidates = 0;
-  std::uint64_t batch_units = 512;
-  // The first batch holds a sixteenth of that, each next one twice as much
-  // as the one before (search_in_parallel).
+  // The first batch holds a sixteenth of a batch's worth, each next one
+  // twice as much as the one before (search_in_parallel).
   static constexpr std::uint64_t kFirstBatchShare = 16;
-  // A batch, and the planner's look ahead, hold this many distributions at
-  // most, however few candidates they hold (some hold none).
-  std::size_t batch_distributions = 4096;
   std::uint64_t batch_limit() const {
-    return unit_candidates * units_per_worker * static_cast<std::uint64_t>(c.threads) * batch_units;
+    return cutting.unit_candidates * cutting.units_per_worker *
+           static_cast<std::uint64_t>(c.threads) * cutting.batch_units;
   }
   void run_batch();
   // The distribution of a batch a worker is in (the index in `batch`),

@@ -2,9 +2,9 @@
 //
 // The distributions run in batches, each batch one ordered pass: its units
 // are numbered in search order and OrderedPass hands them out in order.  A
-// distribution with fewer than whole_units * units_per_worker units' worth
-// of candidates is one unit: one worker runs it from start to end exactly
-// as the single-threaded search does, and works out its streams, bounds and
+// distribution of fewer than about 65,000 candidates (see Cutting) is one
+// unit: one worker runs it from start to end exactly as the
+// single-threaded search does, and works out its streams, bounds and
 // verdicts alone (two workers that shared the units of one distribution
 // would each work out most of them again).  A larger one is cut into units:
 // every worker walks its levels in search order, each with its own copy of
@@ -50,7 +50,7 @@ template <int N>
 std::uint64_t FixedSearch<N>::prefixes() const {
   const code_parts& jj = slot[kMain];
   if (jj.fixed == 1) return 1;
-  return std::min(main_fragments(jj.length), unit_candidates);
+  return std::min(main_fragments(jj.length), cutting.unit_candidates);
 }
 
 // The combinations of the first call's arguments that the judgement at the
@@ -122,18 +122,18 @@ typename FixedSearch<N>::Planned FixedSearch<N>::plan_distribution() {
   const auto threads = static_cast<std::uint64_t>(c.threads);
   // Combinations of the outer slots that make about unit_candidates
   // candidates; a pass' worth is units_per_worker such units per worker.
-  const std::uint64_t least = std::max<std::uint64_t>(1, unit_candidates / prefixes());
-  const std::uint64_t enough = least * units_per_worker * threads;
+  const std::uint64_t least = std::max<std::uint64_t>(1, cutting.unit_candidates / prefixes());
+  const std::uint64_t enough = least * cutting.units_per_worker * threads;
   // Fewer combinations than this (or than a pass' worth): the distribution
   // runs whole.
-  const std::uint64_t whole = least * units_per_worker * whole_units;
+  const std::uint64_t whole = least * cutting.units_per_worker * cutting.whole_units;
   constexpr int kLast = kSlots - 2;
   const std::uint64_t combinations = count_nodes(kLast, std::max(whole, enough));
   d.candidates = combinations * prefixes();
   if (combinations < whole || combinations < enough) {
     d.cut = kSlots;
   } else {
-    const std::uint64_t want = units_per_thread * threads;
+    const std::uint64_t want = cutting.units_per_thread * threads;
     int at = 0;
     while (at < kLast && count_nodes(at, want) < want) ++at;
     // Between `want` and twice as many units, or units of kMostGroup nodes
@@ -168,7 +168,7 @@ bool FixedSearch<N>::plan_next() {
 template <int N>
 bool FixedSearch<N>::plan_ahead() {
   FixedSearch& p = *planner;
-  if (p.planned_candidates >= batch_limit() || p.planned.size() >= batch_distributions) {
+  if (p.planned_candidates >= batch_limit() || p.planned.size() >= cutting.batch_distributions) {
     return false;
   }
   return p.plan_next();

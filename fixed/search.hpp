@@ -50,12 +50,7 @@ void FixedSearch<N>::search_in_parallel() {
   p.lim.restart = 0;
   p.slot = slot;
   p.fixlen = fixlen;
-  p.unit_candidates = unit_candidates;
-  p.units_per_worker = units_per_worker;
-  p.units_per_thread = units_per_thread;
-  p.whole_units = whole_units;
-  p.batch_units = batch_units;
-  p.batch_distributions = batch_distributions;
+  p.cutting = cutting;
   // The first batches are smaller, so that the workers start before the
   // coordinator has planned a whole batch's worth (later ones are planned
   // while the batch before them runs).
@@ -72,7 +67,7 @@ void FixedSearch<N>::search_in_parallel() {
     }
     batch_candidates += d.candidates;
     batch.push_back(std::move(d));
-    if (batch_candidates >= goal || batch.size() >= batch_distributions) {
+    if (batch_candidates >= goal || batch.size() >= cutting.batch_distributions) {
       run_batch();
       goal = std::min(goal * 2, batch_limit());
     }

@@ -302,12 +302,8 @@ struct Cutting {
   }
   template <int N>
   void apply(FixedSearch<N>& s) const {
-    s.unit_candidates = unit_candidates;
-    s.units_per_worker = units_per_worker;
-    s.units_per_thread = units_per_thread;
-    s.whole_units = whole_units;
-    s.batch_units = batch_units;
-    s.batch_distributions = batch_distributions;
+    s.cutting = {unit_candidates, units_per_worker, units_per_thread,
+                 whole_units,     batch_units,      batch_distributions};
   }
 };
 
@@ -344,7 +340,7 @@ void planner_counts_as_walked(int bytes) {
   ASSERT_GT(seen.size(), 10u);
   Bench<N> planned(catalogue_grid("0004"), bytes, 14, 0);
   planned.h.c.threads = 2;
-  planned.s->unit_candidates = std::uint64_t{1} << 40;
+  planned.s->cutting.unit_candidates = std::uint64_t{1} << 40;
   planned.s->get_firstlength();
   bool started = false;
   std::size_t distributions = 0;
@@ -686,7 +682,7 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
   Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   b.h.c.threads = 2;
   cutting.apply(*b.s);
-  b.s->batch_units = batch_units;
+  b.s->cutting.batch_units = batch_units;
   std::thread typist;
   if (later.count() == 0) {
     b.h.keys.inject('a');

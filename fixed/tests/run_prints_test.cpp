@@ -316,9 +316,9 @@ Searched search(const std::string& id, int entered, int msteps, int mlastfail, i
   Searched r;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
-  b.s->unit_candidates = 64;
-  b.s->units_per_worker = 1;
-  b.s->whole_units = 1;
+  b.s->cutting.unit_candidates = 64;
+  b.s->cutting.units_per_worker = 1;
+  b.s->cutting.whole_units = 1;
   b.s->skip_repeats = skip;
   try {
     b.s->search();
