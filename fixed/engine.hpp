@@ -46,6 +46,31 @@ enum class RunEnd {
 // An argument value of the interpreter: a byte string reused from run to run.
 using ArgValue = std::vector<char>;
 
+// How a parallel search of the fixed-template engine cuts its work
+// (parallel.hpp); tests lower the sizes to make small searches parallel.
+struct Cutting {
+  // A distribution is one unit of its batch, or, when it holds
+  // whole_units * units_per_worker units' worth of candidates or more, cut
+  // into units of about unit_candidates candidates each: large enough
+  // that claiming one (an atomic increment) costs nothing next to it,
+  // small enough to spread the distribution (a pass' worth:
+  // units_per_worker units per worker).
+  std::uint64_t unit_candidates = 512;
+  std::uint64_t units_per_worker = 4;
+  // Units are cut at the shallowest level of the odometer with at least
+  // units_per_thread nodes per worker, so that the levels below are
+  // walked only by the worker that runs them.
+  std::uint64_t units_per_thread = 32;
+  std::uint64_t whole_units = 32;
+  // A batch runs once it holds batch_units passes' worth (a distribution
+  // run whole is then at most a sixteenth of a worker's share: the
+  // workers wait little for each other at the batch's end), or
+  // batch_distributions distributions, however few candidates they hold
+  // (some hold none); the planner looks no further ahead than that.
+  std::uint64_t batch_units = 512;
+  std::size_t batch_distributions = 4096;
+};
+
 template <int N>
 struct alignas(64) FixedSearch {
   static_assert(N >= 1 && N <= 3, "the templates have one to three parameters");
@@ -127,30 +152,7 @@ struct alignas(64) FixedSearch {
   bool skipped(std::uint64_t candidates);
 
   // Parallel search (parallel.hpp): the distributions run in batches, each
-  // batch one ordered pass.  How the work is cut (tests lower the sizes to
-  // make small searches parallel):
-  struct Cutting {
-    // A distribution is one unit of its batch, or, when it holds
-    // whole_units * units_per_worker units' worth of candidates or more, cut
-    // into units of about unit_candidates candidates each: large enough
-    // that claiming one (an atomic increment) costs nothing next to it,
-    // small enough to spread the distribution (a pass' worth:
-    // units_per_worker units per worker).
-    std::uint64_t unit_candidates = 512;
-    std::uint64_t units_per_worker = 4;
-    // Units are cut at the shallowest level of the odometer with at least
-    // units_per_thread nodes per worker, so that the levels below are
-    // walked only by the worker that runs them.
-    std::uint64_t units_per_thread = 32;
-    std::uint64_t whole_units = 32;
-    // A batch runs once it holds batch_units passes' worth (a distribution
-    // run whole is then at most a sixteenth of a worker's share: the
-    // workers wait little for each other at the batch's end), or
-    // batch_distributions distributions, however few candidates they hold
-    // (some hold none); the planner looks no further ahead than that.
-    std::uint64_t batch_units = 512;
-    std::size_t batch_distributions = 4096;
-  };
+  // batch one ordered pass, their work cut as `cutting` says.
   Cutting cutting;
   // A distribution with where its units are cut: at the nodes of level
   // `cut`, `group` nodes a unit, or (cut kSlots) the whole distribution one

@@ -287,34 +287,29 @@ struct Searched {
   SearchStats stats;
 };
 
-// How a parallel search cuts its work (the engine's tuning knobs).
-struct Cutting {
-  std::uint64_t unit_candidates = 1;
-  std::uint64_t units_per_worker = 1;
-  std::uint64_t units_per_thread = 32;
-  std::uint64_t whole_units = 1;
-  std::uint64_t batch_units = 512;
-  std::size_t batch_distributions = 4096;
-  std::string name() const {
-    return std::to_string(unit_candidates) + "/" + std::to_string(units_per_worker) + "/" +
-           std::to_string(units_per_thread) + "/" + std::to_string(whole_units) + "/" +
-           std::to_string(batch_units) + "/" + std::to_string(batch_distributions);
-  }
-  template <int N>
-  void apply(FixedSearch<N>& s) const {
-    s.cutting = {unit_candidates, units_per_worker, units_per_thread,
-                 whole_units,     batch_units,      batch_distributions};
-  }
-};
+// The engine's cutting with small units: every distribution that has a
+// combination per worker is cut, unless `whole_units` says otherwise.
+Cutting cuts(std::uint64_t unit_candidates, std::uint64_t units_per_worker,
+             std::uint64_t units_per_thread, std::uint64_t whole_units = 1,
+             std::uint64_t batch_units = 512, std::size_t batch_distributions = 4096) {
+  return {unit_candidates, units_per_worker, units_per_thread,
+          whole_units,     batch_units,      batch_distributions};
+}
+
+std::string name(const Cutting& c) {
+  return std::to_string(c.unit_candidates) + "/" + std::to_string(c.units_per_worker) + "/" +
+         std::to_string(c.units_per_thread) + "/" + std::to_string(c.whole_units) + "/" +
+         std::to_string(c.batch_units) + "/" + std::to_string(c.batch_distributions);
+}
 
 template <int N>
 Searched search_with(int threads, const std::string& id, int entered, int msteps, int mlastfail,
-                     const Cutting& cutting = {}) {
+                     const Cutting& cutting = cuts(1, 1, 32)) {
   Bench<N> b(catalogue_grid(id), entered - FixedSearch<N>::kTemplateBytes, msteps, mlastfail);
   Searched r;
   b.h.c.threads = threads;
   b.h.c.stats = &r.stats;
-  cutting.apply(*b.s);
+  b.s->cutting = cutting;
   r.status = search_status(b);
   r.out = b.h.out.str();
   return r;
@@ -645,13 +640,13 @@ void same_search_for_every_thread_count(const std::string& id, int entered, int 
   // or all of them, in batches of any size or of three); and the engine's
   // own choice.
   const Cutting cuttings[] = {
-      {1, 1, 1},       {1, 1, 5},     {1, 1, 1 << 20},    {1, 1, 1, 1, 1},
-      {1, 8, 16},      {1, 1, 32, 8}, {1, 1 << 20, 1, 1}, {1, 1 << 20, 1, 1, 512, 3},
-      {512, 4, 32, 32}};
+      cuts(1, 1, 1),       cuts(1, 1, 5),     cuts(1, 1, 1 << 20), cuts(1, 1, 1, 1, 1),
+      cuts(1, 8, 16),      cuts(1, 1, 32, 8), cuts(1, 1 << 20, 1), cuts(1, 1 << 20, 1, 1, 512, 3),
+      cuts(512, 4, 32, 32)};
   for (const Cutting& cutting : cuttings) {
     for (const int threads : {2, 8}) {
       const Searched many = search_with<N>(threads, id, entered, msteps, mlastfail, cutting);
-      const std::string what = id + " " + std::to_string(threads) + " " + cutting.name();
+      const std::string what = id + " " + std::to_string(threads) + " " + name(cutting);
       EXPECT_EQ(many.out, one.out) << what;
       EXPECT_EQ(many.status, one.status) << what;
       EXPECT_EQ(many.stats.candidates, one.stats.candidates) << what;
@@ -678,10 +673,10 @@ TEST(ParallelSearch, SameOutputAndCountsWithOneTwoAndEightThreads) {
 void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
                                                        std::uint64_t batch_units,
                                                        std::chrono::milliseconds later) {
-  SCOPED_TRACE(cutting.name() + " batches of " + std::to_string(batch_units));
+  SCOPED_TRACE(name(cutting) + " batches of " + std::to_string(batch_units));
   Bench<3> b(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   b.h.c.threads = 2;
-  cutting.apply(*b.s);
+  b.s->cutting = cutting;
   b.s->cutting.batch_units = batch_units;
   std::thread typist;
   if (later.count() == 0) {
@@ -728,17 +723,18 @@ void position_in_a_batch_follows_its_distribution_line(const Cutting& cutting,
 TEST(ParallelSearch, APositionShownInABatchFollowsItsDistributionLine) {
   using std::chrono::milliseconds;
   // Every distribution small: each one unit of one batch.
-  position_in_a_batch_follows_its_distribution_line({1, 1 << 20, 32}, 8, milliseconds(0));
+  position_in_a_batch_follows_its_distribution_line(cuts(1, 1 << 20, 32), 8, milliseconds(0));
   // Every distribution in one batch, each cut into units at its outermost
   // level with more than one node; the key seen at the batch's start, or
   // some way into it, where unit and distribution numbers differ.
-  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, milliseconds(0));
+  position_in_a_batch_follows_its_distribution_line(cuts(1, 1, 1), 1 << 20, milliseconds(0));
   Bench<3> timed(catalogue_grid("0007"), 13 - FixedSearch<3>::kTemplateBytes, 108, 0);
   const auto start = std::chrono::steady_clock::now();
   timed.s->search();
   const auto one =
       std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-  position_in_a_batch_follows_its_distribution_line({1, 1, 1}, 1 << 20, one / 4 + milliseconds(1));
+  position_in_a_batch_follows_its_distribution_line(cuts(1, 1, 1), 1 << 20,
+                                                    one / 4 + milliseconds(1));
 }
 
 }  // namespace
